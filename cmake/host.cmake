@@ -1,0 +1,7 @@
+# Native build: only the platform-neutral parts, with sanitizers when asked.
+add_compile_options(-Wall -Wextra)
+include_directories(${CMAKE_SOURCE_DIR})
+if(SWEEPLY_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+    add_link_options(-fsanitize=address,undefined)
+endif()

@@ -1,0 +1,33 @@
+// RunState: the one status shared by the window, the worker and the cleaners. The window moves
+// it 0 -> 1 -> 2 on Escape or the close mark; the worker and the CCleaner runner set 12 and 3.
+#pragma once
+
+#include <windows.h>
+
+enum RunStateValue : LONG {
+    Running = 0,
+    AbortAsked = 1,
+    Aborting = 2,
+    CCleanerMissing = 3,
+    Complete = 12,
+};
+
+// WM_USER + 100: the worker's word that the run is over; the window destroys itself.
+constexpr UINT WM_CLEANING_DONE = WM_USER + 100;
+
+// Plain aligned 32-bit value: each change is one store and readers poll it.
+extern volatile LONG RunState;
+
+// The abort test that every cleaner makes on entry and in each polling pass.
+[[nodiscard]] inline bool AbortRequested() {
+    return RunState == Aborting;
+}
+
+// Stores `value` and, in visible mode, has the window repaint the status line.
+void SetRunState(LONG value);
+
+// Invalidates StatusStrip (with erase) so that the window repaints the status line.
+void InvalidateStatusStrip();
+
+// The status line's rectangle in window coordinates.
+[[nodiscard]] RECT StatusStrip();

@@ -1,0 +1,21 @@
+// Storage for the process-wide settings of a run.
+#include "core/settings.h"
+
+#include <cwchar>
+
+const wchar_t* TaskString = L"";
+LaunchOptions Options;
+bool VisibleMode = false;
+WorkAreaSize WorkArea;
+ScreenPoint ScreenCentre;
+bool OpenHomePage = false;
+HWND MainWindow = nullptr;
+HINSTANCE ProgramInstance = nullptr;
+
+bool TaskHas(const wchar_t* token) {
+    return wcsstr(TaskString, token) != nullptr;
+}
+
+ULONG_PTR GdiplusToken = 0;
+HCURSOR HandCursor = nullptr;
+HCURSOR ArrowCursor = nullptr;

@@ -1,0 +1,46 @@
+// The cleaning worker thread. The order of the work is the table's, never the task string's.
+#include "core/worker.h"
+
+#include <process.h>
+
+#include "core/run_state.h"
+#include "core/settings.h"
+
+namespace {
+
+void SleepPause(DWORD ms) {
+    Sleep(ms);
+}
+
+}  // namespace
+
+void RunCleaningSequence(StepTable table, void (*pause)(DWORD ms)) {
+    // No abort test here: after an abort every selected step is still called (its cleaner
+    // returns at its own abort test) and still followed by its pause.
+    for (size_t i = 0; i < table.count; ++i) {
+        const CleaningStep& step = table.steps[i];
+        if (step.run == nullptr || !step.selected()) {
+            continue;
+        }
+        step.run();
+        if (step.pauseMs != 0) {
+            pause(step.pauseMs);
+        }
+    }
+    if (RunState < Aborting && VisibleMode) {
+        SetRunState(Complete);
+        pause(1000);
+    }
+}
+
+unsigned __stdcall CleaningWorker(void*) {
+    RunCleaningSequence(CleaningSteps(), SleepPause);
+    // Returns only once the window is destroyed, so the curtain's resources are gone by then.
+    SendMessageW(MainWindow, WM_CLEANING_DONE, 0, 0);
+    return 0;
+}
+
+HANDLE StartCleaningWorker() {
+    uintptr_t thread = _beginthreadex(nullptr, 0, CleaningWorker, nullptr, 0, nullptr);
+    return reinterpret_cast<HANDLE>(thread);
+}
