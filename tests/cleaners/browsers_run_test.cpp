@@ -1,0 +1,96 @@
+// Sweeply.exe as a whole with the Chrome and Firefox stand-ins installed: a silent run cleans
+// Chrome before Firefox, whatever the order of the tokens, and both profiles are cleared.
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/cleaners/browser_test_support.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+using namespace testing_support;
+
+constexpr wchar_t kFirefoxKey[] = L"Software\\Mozilla\\Mozilla Firefox";
+
+std::wstring LocalAppData() {
+    wchar_t path[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+
+void RemoveInstallations() {
+    RemoveTree(LocalAppData() + L"\\Google\\Chrome");
+    RemoveDirectoryW((LocalAppData() + L"\\Google").c_str());
+    SHDeleteKeyW(HKEY_LOCAL_MACHINE, kFirefoxKey);
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\Mozilla");
+}
+
+class BrowsersRun : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(EndProcesses(L"chrome.exe"));
+        ASSERT_TRUE(EndProcesses(L"firefox.exe"));
+        RemoveInstallations();
+        std::wstring chrome = LocalAppData() + L"\\Google\\Chrome";
+        ASSERT_TRUE(MakeFolders(chrome + L"\\Application"));
+        ASSERT_TRUE(MakeFolders(chrome + L"\\User Data\\Default"));
+        ASSERT_TRUE(CopyFileW(BinPath(L"chrome.exe").c_str(),
+                              (chrome + L"\\Application\\chrome.exe").c_str(), FALSE));
+        chromeHistory_ = chrome + L"\\User Data\\Default\\History";
+        ASSERT_TRUE(WriteTextFile(chromeHistory_, "visits"));
+
+        std::wstring firefox = temp_ / L"Mozilla Firefox";
+        ASSERT_TRUE(MakeFolders(firefox + L"\\Profile"));
+        ASSERT_TRUE(CopyFileW(BinPath(L"firefox.exe").c_str(),
+                              (firefox + L"\\firefox.exe").c_str(), FALSE));
+        firefoxPlaces_ = firefox + L"\\Profile\\places.sqlite";
+        ASSERT_TRUE(WriteTextFile(firefoxPlaces_, "visits"));
+        RunResult registered =
+            RunProgram(Quote(firefox + L"\\firefox.exe") + L" -standin-register", 30000);
+        ASSERT_TRUE(registered.finished);
+        ASSERT_EQ(registered.exitCode, 0u);
+        DeleteFileW(log_.c_str());
+    }
+    void TearDown() override {
+        EXPECT_TRUE(EndProcesses(L"chrome.exe"));
+        EXPECT_TRUE(EndProcesses(L"firefox.exe"));
+        RemoveInstallations();
+    }
+
+    TempFolder temp_;
+    std::wstring log_ = temp_ / L"browsers.log";
+    ScopedEnv logVariable_{L"SWEEPLY_STANDIN_LOG", log_};
+    std::wstring chromeHistory_;
+    std::wstring firefoxPlaces_;
+};
+
+TEST_F(BrowsersRun, SilentRunCleansChromeBeforeFirefox) {
+    // The "/f" forms keep the run silent; the tokens stand in the opposite order of the work.
+    RunResult run =
+        RunProgram(Quote(BinPath(L"Sweeply.exe")) + L" \"firefox/f chrome/f\"", 120000);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+
+    std::vector<std::string> lines = ReadLog(log_);
+    int chromeCleared = FindLineStarting(lines, "chrome cleared 1 files");
+    int chromeClosed = FindLine(lines, "chrome main closed");
+    int firefoxStarted = FindLineStarting(lines, "firefox started");
+    int firefoxCleared = FindLine(lines, "firefox cleared 1 files");
+    EXPECT_EQ(FindLineStarting(lines, "chrome started"), 0);
+    EXPECT_NE(FindLine(lines, "chrome main hidden"), -1);
+    EXPECT_NE(chromeCleared, -1);
+    EXPECT_GT(chromeClosed, chromeCleared);
+    EXPECT_GT(firefoxStarted, chromeClosed);
+    EXPECT_GT(firefoxCleared, firefoxStarted);
+    EXPECT_FALSE(FileExists(chromeHistory_));
+    EXPECT_FALSE(FileExists(firefoxPlaces_));
+    EXPECT_TRUE(WaitNoProcess(L"chrome.exe", 10000));
+    EXPECT_TRUE(WaitNoProcess(L"firefox.exe", 10000));
+}
+
+}  // namespace
