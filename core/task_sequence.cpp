@@ -4,6 +4,8 @@
 
 #include <shlwapi.h>
 
+#include "cleaners/chrome.h"
+#include "cleaners/firefox.h"
 #include "core/settings.h"
 
 namespace {
@@ -40,11 +42,19 @@ bool Norton360Selected() {
     return TaskHas(L"n360v3");
 }
 
+// The worker ignores a cleaner's result; these wrappers fit the cleaners to the table.
+void RunChromeCleaner() {
+    (void)CleanChrome();
+}
+void RunFirefoxCleaner() {
+    (void)CleanFirefox();
+}
+
 constexpr CleaningStep kSteps[] = {
     {L"flash", FlashSelected, nullptr, 0},
     {L"silverlight", SilverlightSelected, nullptr, 0},
-    {L"chrome", ChromeSelected, nullptr, 500},
-    {L"firefox", FirefoxSelected, nullptr, 500},
+    {L"chrome", ChromeSelected, RunChromeCleaner, 500},
+    {L"firefox", FirefoxSelected, RunFirefoxCleaner, 500},
     {L"opera", OperaSelected, nullptr, 500},
     {L"ie8/all", InternetExplorerAllSelected, nullptr, 500},
     {L"ie8", InternetExplorerSelected, nullptr, 500},
