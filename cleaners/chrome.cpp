@@ -25,7 +25,7 @@ constexpr wchar_t kParameters[] =
     L"--disable-dev-tools about:blank";
 constexpr wchar_t kHiddenToken[] = L"chrome/f";
 constexpr wchar_t kCountdownToken[] = L"chrome/f/";
-constexpr LONG kDialogFrame = WS_EX_DLGMODALFRAME;  // marks Chrome's dialogs
+constexpr LONG kDialogFrame = WS_EX_DLGMODALFRAME;     // marks Chrome's dialogs
 constexpr WPARAM kClearBrowsingDataCommand = 0x19C4D;  // command 40013, high word 1: accelerator
 constexpr int kParameterChars = 512;
 constexpr int kCaptionChars = 128;

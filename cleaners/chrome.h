@@ -14,7 +14,9 @@
 // an extended-style bit of `closeMask` is sent WM_CLOSE and must be gone within 3 s (else none);
 // the first other window with a bit of `returnMask`, or whose title contains `titlePart`
 // (case-insensitive, null: no title test), is the result. None on abort or when polls run out.
-[[nodiscard]] HWND FindChromeWindow(LONG closeMask, LONG returnMask, const wchar_t* titlePart,
+[[nodiscard]] HWND FindChromeWindow(LONG closeMask,
+                                    LONG returnMask,
+                                    const wchar_t* titlePart,
                                     DWORD pauseMs);
 
 // The dialog's ninth descendant in EnumChildWindows order, the last one when there are fewer,

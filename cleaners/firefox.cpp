@@ -14,9 +14,9 @@
 namespace {
 
 constexpr wchar_t kFirefoxKey[] = L"Software\\Mozilla\\Mozilla Firefox";
-constexpr wchar_t kTopClass[] = L"MozillaUIWindowClass";     // browser windows and the dialog
-constexpr wchar_t kInnerClass[] = L"MozillaWindowClass";     // the window that takes the keys
-constexpr wchar_t kBrowserTitle[] = L"Mozilla Firefox";      // in every browser window's title
+constexpr wchar_t kTopClass[] = L"MozillaUIWindowClass";  // browser windows and the dialog
+constexpr wchar_t kInnerClass[] = L"MozillaWindowClass";  // the window that takes the keys
+constexpr wchar_t kBrowserTitle[] = L"Mozilla Firefox";   // in every browser window's title
 constexpr int kVersionChars = 64;
 constexpr int kCommandChars = 520;
 constexpr int kKeyPathChars = 260;

@@ -48,8 +48,8 @@ int FindLineStarting(const std::vector<std::string>& lines, const std::string& p
 
 bool MakeFolders(const std::wstring& path) {
     size_t slash = path.find_last_of(L'\\');
-    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES && slash != std::wstring::npos &&
-        slash > 2) {
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
+        slash != std::wstring::npos && slash > 2) {
         MakeFolders(path.substr(0, slash));
     }
     CreateDirectoryW(path.c_str(), nullptr);

@@ -46,8 +46,8 @@ class BrowsersRun : public ::testing::Test {
 
         std::wstring firefox = temp_ / L"Mozilla Firefox";
         ASSERT_TRUE(MakeFolders(firefox + L"\\Profile"));
-        ASSERT_TRUE(CopyFileW(BinPath(L"firefox.exe").c_str(),
-                              (firefox + L"\\firefox.exe").c_str(), FALSE));
+        ASSERT_TRUE(CopyFileW(BinPath(L"firefox.exe").c_str(), (firefox + L"\\firefox.exe").c_str(),
+                              FALSE));
         firefoxPlaces_ = firefox + L"\\Profile\\places.sqlite";
         ASSERT_TRUE(WriteTextFile(firefoxPlaces_, "visits"));
         RunResult registered =
@@ -71,8 +71,7 @@ class BrowsersRun : public ::testing::Test {
 
 TEST_F(BrowsersRun, SilentRunCleansChromeBeforeFirefox) {
     // The "/f" forms keep the run silent; the tokens stand in the opposite order of the work.
-    RunResult run =
-        RunProgram(Quote(BinPath(L"Sweeply.exe")) + L" \"firefox/f chrome/f\"", 120000);
+    RunResult run = RunProgram(Quote(BinPath(L"Sweeply.exe")) + L" \"firefox/f chrome/f\"", 120000);
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0u);
 

@@ -76,6 +76,7 @@ class ChromeCleaner : public ::testing::Test {
 
     // Lays the stand-in out as an installed Chrome; returns the program's path.
     std::wstring Install(int csidl) {
+        EXPECT_TRUE(WaitNoProcess(L"chrome.exe", 10000)) << "the program file is still in use";
         std::wstring folder = ChromeFolder(csidl);
         std::wstring program = folder + L"\\Application\\chrome.exe";
         EXPECT_TRUE(MakeFolders(folder + L"\\Application"));
@@ -97,6 +98,29 @@ class ChromeCleaner : public ::testing::Test {
         return lines;
     }
     void ClearLog() { DeleteFileW(log_.c_str()); }
+
+    // Starts the stand-in as a user would and waits until its window titled `title` is there.
+    bool StartChromeByHand(const std::wstring& program, const wchar_t* title) {
+        std::wstring text = Quote(program) + L" about:blank";
+        std::vector<wchar_t> line(text.begin(), text.end());
+        line.push_back(0);
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process = {};
+        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &process)) {
+            return false;
+        }
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        for (int i = 0; i < 100; ++i) {
+            if (FindWindowW(L"Chrome_WidgetWin_0", title) != nullptr) {
+                return true;
+            }
+            Sleep(100);
+        }
+        return false;
+    }
 
     TempFolder temp_;
     std::wstring log_ = temp_ / L"chrome.log";
@@ -124,8 +148,8 @@ TEST_F(ChromeCleaner, GivesUpWithoutStartingAnything) {
     profile.pop_back();
     Options.profile = profile.c_str();
     EXPECT_TRUE(CleanChrome());
-    EXPECT_NE(FindLine(LogOfFinishedRun(), "chrome started [--user-data-dir=\"" +
-                                                Narrow(profile) + "\" " + kParameters + "]"),
+    EXPECT_NE(FindLine(LogOfFinishedRun(), "chrome started [--user-data-dir=\"" + Narrow(profile) +
+                                               "\" " + kParameters + "]"),
               -1);
 }
 
@@ -189,20 +213,8 @@ TEST_F(ChromeCleaner, PortProgramAndProfileFolderReplaceTheInstalledOnes) {
 
 TEST_F(ChromeCleaner, RunningChromeIsUsedAsItIsAndLeftOpen) {
     std::wstring program = Install(CSIDL_LOCAL_APPDATA);
-    std::vector<wchar_t> line;
-    std::wstring text = Quote(program) + L" about:blank";
-    line.assign(text.begin(), text.end());
-    line.push_back(0);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &process));
-    WaitForInputIdle(process.hProcess, 10000);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    ASSERT_TRUE(StartChromeByHand(program, L"about:blank - Google Chrome"));
     HWND main = FindWindowW(L"Chrome_WidgetWin_0", L"about:blank - Google Chrome");
-    ASSERT_NE(main, nullptr);
 
     std::wstring missingPort = temp_ / L"nowhere\\chrome.exe";
     std::wstring profile = temp_ / L"Other Profile";
@@ -278,25 +290,28 @@ TEST_F(ChromeCleaner, EightLeavesTheDialogToTheUser) {
 }
 
 TEST_F(ChromeCleaner, LeftoverDialogIsClosedFirstAndOneThatStaysEndsTheRun) {
-    Install(CSIDL_LOCAL_APPDATA);
+    // A dialog the user left open in a running Chrome lies above its browser window.
+    std::wstring program = Install(CSIDL_LOCAL_APPDATA);
     {
         ScopedEnv leftover(L"SWEEPLY_STANDIN_CHROME_LEFTOVER", L"1");
+        ASSERT_TRUE(StartChromeByHand(program, L"Leftover dialog"));
         ASSERT_TRUE(CleanChrome());
-        std::vector<std::string> lines = LogOfFinishedRun();
+        std::vector<std::string> lines = Log(9, 10000);
         int closed = FindLine(lines, "chrome leftover closed");
         EXPECT_NE(closed, -1);
         EXPECT_GT(FindLine(lines, "chrome command 40013"), closed);
         EXPECT_NE(FindLineStarting(lines, "chrome enter on [Clear"), -1);
+        ASSERT_TRUE(EndProcesses(L"chrome.exe"));
     }
     ClearLog();
-    Install(CSIDL_LOCAL_APPDATA);
     ScopedEnv leftover(L"SWEEPLY_STANDIN_CHROME_LEFTOVER", L"1");
     ScopedEnv stays(L"SWEEPLY_STANDIN_CHROME_LEFTOVER_STAYS", L"1");
+    ASSERT_TRUE(StartChromeByHand(program, L"Leftover dialog"));
     EXPECT_FALSE(CleanChrome());
     std::vector<std::string> lines = Log();
     EXPECT_NE(FindLine(lines, "chrome leftover refused close"), -1);
     EXPECT_EQ(FindLine(lines, "chrome command 40013"), -1);
-    EXPECT_EQ(CountProcesses(L"chrome.exe"), 1) << "a Chrome given up on stays open";
+    EXPECT_EQ(CountProcesses(L"chrome.exe"), 1);
 }
 
 // EnumChildWindows order on a window of this process: the ninth descendant, else the last.
@@ -306,8 +321,8 @@ TEST(ClearButton, IsTheNinthDescendantOrTheLastOfFewer) {
     ASSERT_NE(top, nullptr);
     EXPECT_EQ(FindClearButton(top), nullptr);
     std::vector<HWND> descendants;
-    HWND pane = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, top, nullptr, nullptr,
-                                nullptr);
+    HWND pane =
+        CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, top, nullptr, nullptr, nullptr);
     descendants.push_back(pane);
     for (int i = 0; i < 2; ++i) {
         descendants.push_back(CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, pane,

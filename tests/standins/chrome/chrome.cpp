@@ -69,10 +69,18 @@ void ClearProfile() {
     StandinLog(L"chrome cleared %d files in [%ls]", removed, state.userData);
 }
 
-HWND CreateChromeWindow(Role role, DWORD exStyle, const wchar_t* title, DWORD style, int x, int y,
-                        int width, int height) {
-    HWND window = CreateWindowExW(exStyle, kChromeClass, title, style, x, y, width, height,
-                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+// Chrome's dialogs are owned by the browser window, so they always lie above it.
+HWND CreateChromeWindow(Role role,
+                        DWORD exStyle,
+                        const wchar_t* title,
+                        DWORD style,
+                        int x,
+                        int y,
+                        int width,
+                        int height,
+                        HWND owner = nullptr) {
+    HWND window = CreateWindowExW(exStyle, kChromeClass, title, style, x, y, width, height, owner,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
     SetWindowLongPtrW(window, GWLP_USERDATA, static_cast<LONG_PTR>(role));
     return window;
 }
@@ -91,7 +99,7 @@ void OpenClearDialog() {
     }
     state.dialog = CreateChromeWindow(Role::Dialog, WS_EX_DLGMODALFRAME, L"Clear browsing data",
                                       WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 60, 60, 400,
-                                      320);
+                                      320, state.main);
     HWND pane = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 400, 100,
                                 state.dialog, nullptr, GetModuleHandleW(nullptr), nullptr);
     CreateChild(pane, L"STATIC", L"Clear browsing history", 0);
@@ -211,8 +219,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
     ShowWindow(state.main, SW_SHOWNORMAL);
     ShowWindow(state.main, SW_SHOWNORMAL);
     if (StandinFlag(L"CHROME_LEFTOVER")) {
-        CreateChromeWindow(Role::Leftover, WS_EX_DLGMODALFRAME, L"Leftover dialog",
-                           WS_POPUP | WS_CAPTION | WS_VISIBLE, 90, 90, 300, 200);
+        HWND leftover = CreateChromeWindow(Role::Leftover, WS_EX_DLGMODALFRAME, L"Leftover dialog",
+                                           WS_POPUP | WS_CAPTION, 90, 90, 300, 200, state.main);
+        // Shown last and active, as a dialog the user left open: above the browser window.
+        ShowWindow(leftover, SW_SHOWNORMAL);
+        SetWindowPos(leftover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         StandinLog(L"chrome leftover shown");
     }
     return StandinMessageLoop();

@@ -149,9 +149,9 @@ void OpenBrowserWindows(HINSTANCE instance, DWORD count) {
     for (DWORD i = 1; i <= count; ++i) {
         wchar_t title[64];
         swprintf(title, 64, L"Page %lu - Mozilla Firefox", i);
-        HWND browser = CreateWindowExW(0, kTopClass, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                       100 + 20 * i, 100 + 20 * i, 500, 400, nullptr, nullptr,
-                                       instance, nullptr);
+        HWND browser =
+            CreateWindowExW(0, kTopClass, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100 + 20 * i,
+                            100 + 20 * i, 500, 400, nullptr, nullptr, instance, nullptr);
         CreateInner(browser);
     }
 }
