@@ -289,6 +289,27 @@ TEST_F(ChromeCleaner, EightLeavesTheDialogToTheUser) {
     EXPECT_FALSE(ProfileCleared(userData));
 }
 
+TEST_F(ChromeCleaner, AbortEndsTheWaitForTheUserAndLeavesChromeOpen) {
+    Install(CSIDL_LOCAL_APPDATA);
+    TaskString = L"chrome/f/8";
+    ThreadResult outcome;
+    outcome.result = true;
+    HANDLE thread = CreateThread(nullptr, 0, RunCleanChrome, &outcome, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    HWND dialog = nullptr;
+    for (int i = 0; i < 100 && dialog == nullptr; ++i) {
+        Sleep(100);
+        dialog = FindWindowW(L"Chrome_WidgetWin_0", L"Clear browsing data");
+    }
+    ASSERT_NE(dialog, nullptr);
+    RunState = Aborting;
+    EXPECT_EQ(WaitForSingleObject(thread, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+    CloseHandle(thread);
+    EXPECT_FALSE(outcome.result);
+    EXPECT_TRUE(IsWindow(dialog)) << "an opened dialog stays open";
+    EXPECT_EQ(FindLine(Log(), "chrome main closed"), -1);
+}
+
 TEST_F(ChromeCleaner, LeftoverDialogIsClosedFirstAndOneThatStaysEndsTheRun) {
     // A dialog the user left open in a running Chrome lies above its browser window.
     std::wstring program = Install(CSIDL_LOCAL_APPDATA);
