@@ -4,9 +4,9 @@
 say "== Chrome and Firefox in one silent run (chrome/f/3 firefox/f --port= --profile=) =="
 log=$work/browsers.log
 export SWEEPLY_STANDIN_LOG=$(winpath "$log")
-firefox_dir=$work/Mozilla Firefox
-chrome_dir=$work/Chrome Portable
-chrome_profile=$work/Chrome Profile
+firefox_dir="$work/Mozilla Firefox"
+chrome_dir="$work/Chrome Portable"
+chrome_profile="$work/Chrome Profile"
 mkdir -p "$firefox_dir/Profile" "$chrome_dir" "$chrome_profile/Default"
 cp "$bin/firefox.exe" "$firefox_dir/"
 cp "$bin/chrome.exe" "$chrome_dir/"
