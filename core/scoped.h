@@ -63,7 +63,9 @@ struct GlobalTraits {
 };
 
 using ScopedHandle = Scoped<HANDLE, nullptr, HandleTraits>;
-using ScopedFind = Scoped<HANDLE, INVALID_HANDLE_VALUE, FindTraits>;
+// INVALID_HANDLE_VALUE cannot be a template argument (it is a cast integer); FindTraits treats
+// it as empty as well, so a failed FindFirstFileW is held safely.
+using ScopedFind = Scoped<HANDLE, nullptr, FindTraits>;
 using ScopedKey = Scoped<HKEY, nullptr, KeyTraits>;
 using ScopedModule = Scoped<HMODULE, nullptr, ModuleTraits>;
 using ScopedGlobal = Scoped<HGLOBAL, nullptr, GlobalTraits>;
