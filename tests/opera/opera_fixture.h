@@ -34,7 +34,8 @@ extern const wchar_t* const kCommandLine;
 extern const wchar_t* const kDirectory3;
 
 // One fake installation. On construction the three registry values are taken away (and given
-// back at destruction), so each test sees only what it sets.
+// back at destruction), so each test sees only what it sets. Destruction ends every running
+// opera.exe first, so that the folders can go.
 class OperaInstallation {
   public:
     explicit OperaInstallation(const OperaSetup& setup = OperaSetup());
