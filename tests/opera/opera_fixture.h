@@ -18,13 +18,13 @@ constexpr int kOmit = -1;
 enum class PrefsFiles { OperaPrefs, Opera6, Both, None };
 
 struct OperaSetup {
-    const wchar_t* version = L"10.0";  // stand-in build: "9.27", "9.50", "9.64" or "10.0"
+    const wchar_t* version = L"10.0";         // stand-in build: "9.27", "9.50", "9.64" or "10.0"
     const wchar_t* folderName = L"Opera 10";  // program folder's name (a unique suffix is added)
     const wchar_t* defaultsName = L"operadef6.ini";  // nullptr: no default settings file
-    int multiUser = 0;                   // [System] "Multi User", or kOmit
-    bool profileSubfolder = false;       // preferences in the profile's "profile" sub-folder
+    int multiUser = 0;                               // [System] "Multi User", or kOmit
+    bool profileSubfolder = false;  // preferences in the profile's "profile" sub-folder
     PrefsFiles prefs = PrefsFiles::OperaPrefs;
-    int showStartupDialog = 1;           // [User Prefs] values, or kOmit
+    int showStartupDialog = 1;  // [User Prefs] values, or kOmit
     int showDefaultBrowserDialog = 1;
 };
 
@@ -83,7 +83,7 @@ class OperaInstallation {
     testing_support::TempFolder root_;
     std::wstring programDir_;
     std::wstring profileDir_;
-    std::wstring profileRoot_;   // the folder made for the profile (multi-user: under APPDATA)
+    std::wstring profileRoot_;  // the folder made for the profile (multi-user: under APPDATA)
     bool madeAppDataOpera_ = false;
     bool keyExisted_ = false;
     std::vector<SavedValue> saved_;
