@@ -7,6 +7,7 @@
 #include "cleaners/chrome.h"
 #include "cleaners/firefox.h"
 #include "core/settings.h"
+#include "opera/opera_cleaner.h"
 
 namespace {
 
@@ -42,12 +43,15 @@ bool Norton360Selected() {
     return TaskHas(L"n360v3");
 }
 
-// The worker ignores a cleaner's result; these wrappers fit the cleaners to the table.
+// The worker ignores what a cleaner returns.
 void RunChromeCleaner() {
     (void)CleanChrome();
 }
 void RunFirefoxCleaner() {
     (void)CleanFirefox();
+}
+void RunOperaCleaner() {
+    (void)CleanOpera();
 }
 
 constexpr CleaningStep kSteps[] = {
@@ -55,7 +59,7 @@ constexpr CleaningStep kSteps[] = {
     {L"silverlight", SilverlightSelected, nullptr, 0},
     {L"chrome", ChromeSelected, RunChromeCleaner, 500},
     {L"firefox", FirefoxSelected, RunFirefoxCleaner, 500},
-    {L"opera", OperaSelected, nullptr, 500},
+    {L"opera", OperaSelected, RunOperaCleaner, 500},
     {L"ie8/all", InternetExplorerAllSelected, nullptr, 500},
     {L"ie8", InternetExplorerSelected, nullptr, 500},
     {L"cc/auto", CCleanerAutoSelected, nullptr, 500},
