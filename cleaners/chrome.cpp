@@ -89,10 +89,16 @@ bool StartChrome() {
     return true;
 }
 
-void WaitUntilVisible(HWND window) {
+// Gives Chrome up to 10 s to show `window`, going on either way. False only on abort: this too is
+// a polling loop, and every polling loop of a cleaner makes the abort test.
+bool WaitUntilVisible(HWND window) {
     for (int test = 0; test < kVisibleTests && !IsWindowVisible(window); ++test) {
+        if (AbortRequested()) {
+            return false;
+        }
         Sleep(kVisiblePauseMs);
     }
+    return true;
 }
 
 struct ButtonSearch {
@@ -220,7 +226,9 @@ bool CleanChrome() {
     if (main == nullptr) {
         return false;
     }
-    WaitUntilVisible(main);
+    if (!WaitUntilVisible(main)) {
+        return false;
+    }
     if (!runningBefore && TaskHas(kHiddenToken)) {
         ShowWindow(main, SW_HIDE);
     }
