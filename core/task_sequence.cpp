@@ -4,6 +4,8 @@
 
 #include <shlwapi.h>
 
+#include "cleaners/internet_explorer.h"
+#include "cleaners/plugin_storage.h"
 #include "core/settings.h"
 
 namespace {
@@ -40,14 +42,22 @@ bool Norton360Selected() {
     return TaskHas(L"n360v3");
 }
 
+// The worker ignores what a cleaner returns.
+void RunInternetExplorerAll() {
+    static_cast<void>(CleanInternetExplorerAll());
+}
+void RunInternetExplorer() {
+    static_cast<void>(CleanInternetExplorer());
+}
+
 constexpr CleaningStep kSteps[] = {
-    {L"flash", FlashSelected, nullptr, 0},
-    {L"silverlight", SilverlightSelected, nullptr, 0},
+    {L"flash", FlashSelected, RemoveFlashSharedObjects, 0},
+    {L"silverlight", SilverlightSelected, RemoveSilverlightStorage, 0},
     {L"chrome", ChromeSelected, nullptr, 500},
     {L"firefox", FirefoxSelected, nullptr, 500},
     {L"opera", OperaSelected, nullptr, 500},
-    {L"ie8/all", InternetExplorerAllSelected, nullptr, 500},
-    {L"ie8", InternetExplorerSelected, nullptr, 500},
+    {L"ie8/all", InternetExplorerAllSelected, RunInternetExplorerAll, 500},
+    {L"ie8", InternetExplorerSelected, RunInternetExplorer, 500},
     {L"cc/auto", CCleanerAutoSelected, nullptr, 500},
     {L"cc", CCleanerSelected, nullptr, 500},
     {L"n360v3", Norton360Selected, nullptr, 500},
