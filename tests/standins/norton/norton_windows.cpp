@@ -108,8 +108,8 @@ LRESULT OnDialogMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         case kDismiss:
             state.dismissing = true;
-            StandinLog(L"dialog dismissed");
             DestroyWindow(window);
+            StandinLog(L"dialog dismissed");
             return 0;
         case WM_WINDOWPOSCHANGED: {
             auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
