@@ -4,7 +4,10 @@
 
 #include <shlwapi.h>
 
+#include "cleaners/ccleaner.h"
+#include "cleaners/norton360.h"
 #include "core/settings.h"
+#include "opera/opera_cleaner.h"
 
 namespace {
 
@@ -40,6 +43,23 @@ bool Norton360Selected() {
     return TaskHas(L"n360v3");
 }
 
+// CCleaner may delete Opera's saved session: it is copied aside before and put back after,
+// whatever CCleaner did. The worker ignores every result.
+void RunCCleanerKeepingOperaSession(bool automatic) {
+    (void)PreserveOperaSession(true);
+    (void)RunCCleaner(automatic);
+    (void)PreserveOperaSession(false);
+}
+void RunCCleanerAutomatic() {
+    RunCCleanerKeepingOperaSession(true);
+}
+void RunCCleanerInteractive() {
+    RunCCleanerKeepingOperaSession(false);
+}
+void RunNorton360Step() {
+    (void)RunNorton360();
+}
+
 constexpr CleaningStep kSteps[] = {
     {L"flash", FlashSelected, nullptr, 0},
     {L"silverlight", SilverlightSelected, nullptr, 0},
@@ -48,9 +68,9 @@ constexpr CleaningStep kSteps[] = {
     {L"opera", OperaSelected, nullptr, 500},
     {L"ie8/all", InternetExplorerAllSelected, nullptr, 500},
     {L"ie8", InternetExplorerSelected, nullptr, 500},
-    {L"cc/auto", CCleanerAutoSelected, nullptr, 500},
-    {L"cc", CCleanerSelected, nullptr, 500},
-    {L"n360v3", Norton360Selected, nullptr, 500},
+    {L"cc/auto", CCleanerAutoSelected, RunCCleanerAutomatic, 500},
+    {L"cc", CCleanerSelected, RunCCleanerInteractive, 500},
+    {L"n360v3", Norton360Selected, RunNorton360Step, 500},
 };
 
 }  // namespace
