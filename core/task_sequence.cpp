@@ -43,6 +43,11 @@ bool Norton360Selected() {
     return TaskHas(L"n360v3");
 }
 
+// The worker ignores what a cleaner returns.
+void RunOperaCleaner() {
+    (void)CleanOpera();
+}
+
 // CCleaner may delete Opera's saved session: it is copied aside before and put back after,
 // whatever CCleaner did. The worker ignores every result.
 void RunCCleanerKeepingOperaSession(bool automatic) {
@@ -65,7 +70,7 @@ constexpr CleaningStep kSteps[] = {
     {L"silverlight", SilverlightSelected, nullptr, 0},
     {L"chrome", ChromeSelected, nullptr, 500},
     {L"firefox", FirefoxSelected, nullptr, 500},
-    {L"opera", OperaSelected, nullptr, 500},
+    {L"opera", OperaSelected, RunOperaCleaner, 500},
     {L"ie8/all", InternetExplorerAllSelected, nullptr, 500},
     {L"ie8", InternetExplorerSelected, nullptr, 500},
     {L"cc/auto", CCleanerAutoSelected, RunCCleanerAutomatic, 500},
