@@ -63,7 +63,9 @@ struct GlobalTraits {
 };
 
 using ScopedHandle = Scoped<HANDLE, nullptr, HandleTraits>;
-using ScopedFind = Scoped<HANDLE, INVALID_HANDLE_VALUE, FindTraits>;
+// INVALID_HANDLE_VALUE is no constant expression, so the empty value is null; Valid() treats
+// both as empty, so FindFirstFileW's failure value can be stored as it comes.
+using ScopedFind = Scoped<HANDLE, nullptr, FindTraits>;
 using ScopedKey = Scoped<HKEY, nullptr, KeyTraits>;
 using ScopedModule = Scoped<HMODULE, nullptr, ModuleTraits>;
 using ScopedGlobal = Scoped<HGLOBAL, nullptr, GlobalTraits>;
