@@ -11,53 +11,14 @@
 
 #include "core/run_state.h"
 #include "core/settings.h"
+#include "tests/cleaners/in_process_norton.h"
 #include "tests/cleaners/runner_test_support.h"
-#include "tests/standins/norton/norton_windows.h"
 #include "tests/support/test_support.h"
 
 namespace {
 
 using namespace testing_support;
 using namespace runner_testing;
-
-// Norton's windows on a thread of the test process, closed when the object goes.
-class InProcessNorton {
-  public:
-    InProcessNorton() {
-        ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
-        WaitForSingleObject(ready_, 10000);
-    }
-    ~InProcessNorton() {
-        if (main_ != nullptr) {
-            PostMessageW(main_, WM_CLOSE, 0, 0);
-        }
-        WaitForSingleObject(thread_, 10000);
-        CloseHandle(thread_);
-        CloseHandle(ready_);
-    }
-    InProcessNorton(const InProcessNorton&) = delete;
-    InProcessNorton& operator=(const InProcessNorton&) = delete;
-
-  private:
-    static DWORD WINAPI Run(void* self) {
-        auto* norton = static_cast<InProcessNorton*>(self);
-        bool made = CreateNortonWindows(GetModuleHandleW(nullptr));
-        norton->main_ = made ? FindWindowW(L"SymHTMLWindow", nullptr) : nullptr;
-        SetEvent(norton->ready_);
-        if (!made) {
-            return 1;
-        }
-        MSG message;
-        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-            DispatchMessageW(&message);
-        }
-        return 0;
-    }
-    HANDLE ready_ = nullptr;
-    HANDLE thread_ = nullptr;
-    HWND volatile main_ = nullptr;
-};
 
 const std::vector<std::string> kExpectedInput = [] {
     std::vector<std::string> input = {"button down at 0,0", "button up at 0,0"};
@@ -101,6 +62,7 @@ TEST_F(NortonTest, NothingIsSentUnlessTheMainWindowIsTitledExactly) {
 
     ScopedEnv title(L"SWEEPLY_STANDIN_NORTON_TITLE", L"Norton 360 Premier");
     InProcessNorton norton;
+    ASSERT_TRUE(norton.made());
     EXPECT_FALSE(RunNorton360());
     EXPECT_EQ(Log(), std::vector<std::string>{"started [Norton 360 Premier]"});
 }
@@ -113,6 +75,7 @@ TEST_F(NortonTest, DialogIsCentredAndDismissedOnceItsContentIsWhite) {
     ScopedEnv white(L"SWEEPLY_STANDIN_NORTON_WHITE_MS", L"1500");
     ScopedEnv grey(L"SWEEPLY_STANDIN_NORTON_WHITE_UNTIL_MS", L"4000");
     InProcessNorton norton;
+    ASSERT_TRUE(norton.made());
 
     EXPECT_TRUE(RunNorton360());
 
@@ -136,6 +99,7 @@ TEST_F(NortonTest, DialogIsCentredAndDismissedOnceItsContentIsWhite) {
 TEST_F(NortonTest, ContentThatNeverTurnsWhiteIsDismissedAfterItsPolls) {
     ScopedEnv never(L"SWEEPLY_STANDIN_NORTON_NEVER_WHITE", L"1");
     InProcessNorton norton;
+    ASSERT_TRUE(norton.made());
 
     EXPECT_TRUE(RunNorton360());
     std::vector<std::string> lines = Log();
@@ -149,6 +113,7 @@ TEST_F(NortonTest, ContentThatNeverTurnsWhiteIsDismissedAfterItsPolls) {
 TEST_F(NortonTest, AbortWhileWaitingForTheContentLeavesTheDialogOpen) {
     ScopedEnv never(L"SWEEPLY_STANDIN_NORTON_NEVER_WHITE", L"1");
     InProcessNorton norton;
+    ASSERT_TRUE(norton.made());
     {
         AbortWhenLogged abort(log_, "dialog shown");
         EXPECT_FALSE(RunNorton360());
@@ -160,6 +125,7 @@ TEST_F(NortonTest, AbortWhileWaitingForTheContentLeavesTheDialogOpen) {
 TEST_F(NortonTest, AbortWhileWaitingForTheDialogGivesUp) {
     ScopedEnv noDialog(L"SWEEPLY_STANDIN_NORTON_NO_DIALOG", L"1");
     InProcessNorton norton;
+    ASSERT_TRUE(norton.made());
     {
         AbortWhenLogged abort(log_, "key up Enter");
         EXPECT_FALSE(RunNorton360());

@@ -106,6 +106,78 @@ DWORD WINAPI AbortWhenLogged::Watch(void* self) {
     return 0;
 }
 
+CurtainWatcher::CurtainWatcher() {
+    thread_ = CreateThread(nullptr, 0, Watch, this, 0, nullptr);
+}
+
+CurtainWatcher::~CurtainWatcher() {
+    Stop();
+}
+
+void CurtainWatcher::Stop() {
+    InterlockedExchange(&stop_, 1);
+    if (thread_ != nullptr) {
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
+        thread_ = nullptr;
+    }
+}
+
+DWORD WINAPI CurtainWatcher::Watch(void* self) {
+    auto* watcher = static_cast<CurtainWatcher*>(self);
+    while (watcher->stop_ == 0) {
+        watcher->Look();
+        Sleep(50);
+    }
+    return 0;
+}
+
+// Copies the status strip (the curtain's top right, 560 x 30 from y 30) off the screen and
+// counts the pixels drawn exactly in the warning colour and in the text colour.
+void CurtainWatcher::Look() {
+    HWND curtain = FindWindowW(L"Sweeply", nullptr);
+    if (curtain == nullptr || !IsWindowVisible(curtain)) {
+        return;
+    }
+    sawCurtain_ = true;
+    RECT window = {};
+    GetWindowRect(curtain, &window);
+    constexpr int kWidth = 560;
+    constexpr int kHeight = 30;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = kWidth;
+    info.bmiHeader.biHeight = -kHeight;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    int warning = 0;
+    int text = 0;
+    if (bitmap != nullptr) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, kWidth, kHeight, screen, window.right - kWidth, window.top + 30,
+               SRCCOPY);
+        GdiFlush();
+        const DWORD* pixel = static_cast<const DWORD*>(bits);
+        for (int i = 0; i < kWidth * kHeight; ++i) {
+            DWORD rgb = pixel[i] & 0xFFFFFF;
+            warning += rgb == 0xDC6464 ? 1 : 0;
+            text += rgb == 0x3B86A4 ? 1 : 0;
+        }
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    std::string look = warning > 20 ? "warning" : text > 5 ? "text" : "blank";
+    if (looks_.empty() || looks_.back() != look) {
+        looks_.push_back(look);
+    }
+}
+
 std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines,
                                            const std::vector<std::string>& prefixes) {
     std::vector<std::string> found;

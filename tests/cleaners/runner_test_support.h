@@ -52,6 +52,30 @@ class AbortWhenLogged {
     HANDLE thread_ = nullptr;
 };
 
+// Watches Sweeply's curtain from a thread of its own, 20 times a second, until it goes: notes
+// whether it was seen and what its status line showed, read back from the screen: "warning" (the
+// warning colour), "text" (the ordinary text colour: close mark or completion text) or "blank".
+class CurtainWatcher {
+  public:
+    CurtainWatcher();
+    ~CurtainWatcher();
+    CurtainWatcher(const CurtainWatcher&) = delete;
+    CurtainWatcher& operator=(const CurtainWatcher&) = delete;
+    // Stops watching; then the results below are final.
+    void Stop();
+    bool sawCurtain() const { return sawCurtain_; }
+    // The status line's looks in the order seen, each change once.
+    const std::vector<std::string>& statusLooks() const { return looks_; }
+
+  private:
+    static DWORD WINAPI Watch(void* self);
+    void Look();
+    volatile LONG stop_ = 0;
+    HANDLE thread_ = nullptr;
+    bool sawCurtain_ = false;
+    std::vector<std::string> looks_;
+};
+
 // The lines that begin with one of `prefixes`, in log order.
 std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines,
                                            const std::vector<std::string>& prefixes);

@@ -2,7 +2,7 @@
 // version 2 window the runner drives ("Piriform CCleaner", a "#32770" page with buttons in the
 // version's order and a tab control) and logs every press, tab change and close.
 // Switches (SWEEPLY_STANDIN_CCLEANER_*): AUTO_MS, WORK_MS (how long a run takes), TARGET (file
-// a run deletes), WIDE_TABS (x 70 still hits the first tab), QUIT_WHILE_WORKING.
+// a run deletes as it begins), WIDE_TABS (x 70 still hits the first tab), QUIT_WHILE_WORKING.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -78,6 +78,7 @@ void OnPress(HWND page, int id) {
     }
     LogWindowPlacement();
     EnableWindow(runButton, FALSE);
+    CleanTarget();
     SetTimer(page, kWorkTimer, StandinNumber(L"CCLEANER_WORK_MS", 1500), nullptr);
 }
 
@@ -88,7 +89,6 @@ void OnWorkDone(HWND page) {
         DestroyWindow(mainWindow);
         return;
     }
-    CleanTarget();
     StandinLog(L"run finished");
     EnableWindow(runButton, TRUE);
 }
