@@ -3,6 +3,7 @@
 #include "cleaners/ccleaner.h"
 
 #include <windows.h>
+
 #include <commctrl.h>
 #include <shlwapi.h>
 

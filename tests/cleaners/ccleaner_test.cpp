@@ -113,10 +113,8 @@ TEST_F(CCleanerTest, Version20PressesTheThirdButtonAndReachesTheTabWithTheFirstC
     Install(20);
     EXPECT_TRUE(RunCCleaner(false));
     std::vector<std::string> expected = {
-        "pressed Run Cleaner on tab 0", "run finished",
-        "tab click 70,10",              "tab selected 1",
-        "pressed Run Cleaner on tab 1", "run finished",
-        "closed"};
+        "pressed Run Cleaner on tab 0", "run finished", "tab click 70,10", "tab selected 1",
+        "pressed Run Cleaner on tab 1", "run finished", "closed"};
     EXPECT_EQ(Actions(), expected);
     // Started hidden without arguments, and kept hidden in a silent run.
     std::vector<std::string> lines = Log();
@@ -137,11 +135,14 @@ TEST_F(CCleanerTest, Version21InShownRunIsPlacedAboveTheCurtainAndNeedsTheSecond
 
     EXPECT_TRUE(RunCCleaner(false));
 
-    std::vector<std::string> expected = {
-        "pressed Run Cleaner on tab 0", "run finished",
-        "tab click 70,10",              "tab click 100,10",
-        "tab selected 1",               "pressed Run Cleaner on tab 1",
-        "run finished",                 "closed"};
+    std::vector<std::string> expected = {"pressed Run Cleaner on tab 0",
+                                         "run finished",
+                                         "tab click 70,10",
+                                         "tab click 100,10",
+                                         "tab selected 1",
+                                         "pressed Run Cleaner on tab 1",
+                                         "run finished",
+                                         "closed"};
     EXPECT_EQ(Actions(), expected);
     std::vector<std::string> placements = LinesStartingWith(Log(), {"window visible"});
     ASSERT_FALSE(placements.empty());

@@ -48,9 +48,7 @@ class NortonTest : public ::testing::Test {
     }
 
     std::vector<std::string> Log() const { return ReadLog(log_); }
-    std::vector<std::string> Input() const {
-        return LinesStartingWith(Log(), {"button", "key"});
-    }
+    std::vector<std::string> Input() const { return LinesStartingWith(Log(), {"button", "key"}); }
 
     TempFolder folder_;
     std::wstring log_;

@@ -29,8 +29,8 @@ RunningStandin::RunningStandin(const std::wstring& program) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info = {};
-    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                       &startup, &info)) {
+    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &info)) {
         CloseHandle(info.hThread);
         process_ = info.hProcess;
         WaitForInputIdle(process_, 10000);

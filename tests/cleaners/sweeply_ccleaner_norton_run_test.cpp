@@ -89,14 +89,16 @@ TEST_F(SweeplyCCleanerNortonRun, NortonInAShownRun) {
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_TRUE(curtain.sawCurtain());
     std::vector<std::string> lines = ReadLog(log_, 0, 0);
-    EXPECT_EQ(runner_testing::LinesStartingWith(lines, {"button", "key"}).size(), 2u + 2 * (9 + 1 + 4 + 1));
+    EXPECT_EQ(runner_testing::LinesStartingWith(lines, {"button", "key"}).size(),
+              2u + 2 * (9 + 1 + 4 + 1));
     POINT centre = WorkAreaCentre();
     // The dialog is 480 x 400: centred above the curtain.
     std::string centred = "dialog at " + std::to_string(centre.x - 240) + "," +
                           std::to_string(centre.y - 200) + " topmost 1";
     std::vector<std::string> expected = {"popup hidden", "dialog shown", centred,
                                          "dialog WM_DESTROY", "dialog WM_NCDESTROY"};
-    EXPECT_EQ(runner_testing::LinesStartingWith(lines, {"popup", "dialog shown", "dialog at", "dialog WM"}),
+    EXPECT_EQ(runner_testing::LinesStartingWith(
+                  lines, {"popup", "dialog shown", "dialog at", "dialog WM"}),
               expected);
 }
 
@@ -123,9 +125,11 @@ TEST_F(SweeplyCCleanerNortonRun, OperaButtonTaskRunsCCleanerAndKeepsTheSession) 
     EXPECT_EQ(CountProcesses(L"opera.exe"), 0);
     std::vector<std::string> expected = {"pressed Run Cleaner on tab 0", "run finished",
                                          "pressed Run Cleaner on tab 1", "run finished", "closed"};
-    EXPECT_EQ(runner_testing::LinesStartingWith(lines, {"pressed", "run finished", "closed"}), expected);
+    EXPECT_EQ(runner_testing::LinesStartingWith(lines, {"pressed", "run finished", "closed"}),
+              expected);
     POINT centre = WorkAreaCentre();
-    std::vector<std::string> placements = runner_testing::LinesStartingWith(lines, {"window visible"});
+    std::vector<std::string> placements =
+        runner_testing::LinesStartingWith(lines, {"window visible"});
     ASSERT_FALSE(placements.empty());
     EXPECT_EQ(placements[0], "window visible 1 at " + std::to_string(centre.x - 325) + "," +
                                  std::to_string(centre.y - 225) + " size 600x400 topmost 1");

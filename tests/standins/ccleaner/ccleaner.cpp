@@ -4,6 +4,7 @@
 // Switches (SWEEPLY_STANDIN_CCLEANER_*): AUTO_MS, WORK_MS (how long a run takes), TARGET (file
 // a run deletes as it begins), WIDE_TABS (x 70 still hits the first tab), QUIT_WHILE_WORKING.
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include <cwchar>
@@ -21,9 +22,13 @@ constexpr int kRunId = 1003;
 constexpr int kWorkTimer = 1;
 #if CCLEANER_MINOR == 0
 // Version x.0 has one button more in front of the run button.
-constexpr ButtonSpec kButtons[] = {{L"Options", 1001}, {L"Analyze", 1002}, {L"Run Cleaner", kRunId}};
+constexpr ButtonSpec kButtons[] = {{L"Options", 1001},
+                                   {L"Analyze", 1002},
+                                   {L"Run Cleaner", kRunId}};
 #else
-constexpr ButtonSpec kButtons[] = {{L"Analyze", 1002}, {L"Run Cleaner", kRunId}, {L"Options", 1001}};
+constexpr ButtonSpec kButtons[] = {{L"Analyze", 1002},
+                                   {L"Run Cleaner", kRunId},
+                                   {L"Options", 1001}};
 #endif
 
 HWND mainWindow = nullptr;
@@ -96,9 +101,9 @@ void OnWorkDone(HWND page) {
 void CreatePageControls(HWND page) {
     int x = 10;
     for (const ButtonSpec& spec : kButtons) {
-        HWND button = CreateWindowExW(0, L"Button", spec.text, WS_CHILD | WS_VISIBLE, x, 240, 100,
-                                      28, page, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
-                                      nullptr, nullptr);
+        HWND button = CreateWindowExW(
+            0, L"Button", spec.text, WS_CHILD | WS_VISIBLE, x, 240, 100, 28, page,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), nullptr, nullptr);
         if (spec.id == kRunId) {
             runButton = button;
         }
@@ -173,9 +178,9 @@ bool CreateMainWindow(HINSTANCE instance, int show) {
     if (RegisterClassW(&windowClass) == 0) {
         return false;
     }
-    mainWindow = CreateWindowExW(0, windowClass.lpszClassName, L"Piriform CCleaner",
-                                 WS_OVERLAPPEDWINDOW, 40, 40, 500, 360, nullptr, nullptr, instance,
-                                 nullptr);
+    mainWindow =
+        CreateWindowExW(0, windowClass.lpszClassName, L"Piriform CCleaner", WS_OVERLAPPEDWINDOW, 40,
+                        40, 500, 360, nullptr, nullptr, instance, nullptr);
     if (mainWindow == nullptr) {
         return false;
     }

@@ -200,9 +200,9 @@ bool Register(const wchar_t* name, WNDPROC procedure) {
 void OpenDialog() {
     state.dismissing = false;
     state.white = false;
-    state.dialog = CreateWindowExW(0, kDialogClass, L"Norton 360",
-                                   WS_POPUP | WS_CAPTION | WS_VISIBLE, 60, 60, 480, 400, nullptr,
-                                   nullptr, state.instance, nullptr);
+    state.dialog =
+        CreateWindowExW(0, kDialogClass, L"Norton 360", WS_POPUP | WS_CAPTION | WS_VISIBLE, 60, 60,
+                        480, 400, nullptr, nullptr, state.instance, nullptr);
     HWND frame = CreateWindowExW(0, kWindowClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 460, 360,
                                  state.dialog, nullptr, state.instance, nullptr);
     state.content = CreateWindowExW(0, kWindowClass, L"", WS_CHILD | WS_VISIBLE, 10, 10, 420, 320,
