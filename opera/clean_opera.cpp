@@ -108,8 +108,8 @@ bool ConfirmDialog(HWND dialog) {
     if (GetWindowRect(dialog, &rect)) {
         LONG width = rect.right - rect.left;
         LONG height = rect.bottom - rect.top;
-        SetWindowPos(dialog, HWND_TOPMOST, ScreenCentre.x - width / 2,
-                     ScreenCentre.y - height / 2, 0, 0, SWP_NOSIZE);
+        SetWindowPos(dialog, HWND_TOPMOST, ScreenCentre.x - width / 2, ScreenCentre.y - height / 2,
+                     0, 0, SWP_NOSIZE);
     }
     Sleep(500);
     HWND button = FindWindowExW(dialog, nullptr, kOperaClass, nullptr);

@@ -19,5 +19,6 @@ constexpr size_t kOperaCommandLineChars = 272;
 
 // The line that starts Opera: the quoted program path, a blank and "about:blank". False when it
 // does not fit `chars` characters.
-[[nodiscard]] bool BuildOperaCommandLine(const OperaLocation& location, wchar_t* line,
+[[nodiscard]] bool BuildOperaCommandLine(const OperaLocation& location,
+                                         wchar_t* line,
                                          size_t chars);

@@ -57,9 +57,11 @@ bool StartOperaForCleaning() {
     }
     const wchar_t* prefsPath = location.prefsPath;
     SwitchedPref prefs[] = {
-        {kStartupDialog, GetPrivateProfileIntW(kPrefsSection, kStartupDialog, kPrefMissing, prefsPath), false},
+        {kStartupDialog,
+         GetPrivateProfileIntW(kPrefsSection, kStartupDialog, kPrefMissing, prefsPath), false},
         {kDefaultBrowserDialog,
-         GetPrivateProfileIntW(kPrefsSection, kDefaultBrowserDialog, kPrefMissing, prefsPath), false},
+         GetPrivateProfileIntW(kPrefsSection, kDefaultBrowserDialog, kPrefMissing, prefsPath),
+         false},
     };
     if (prefs[0].oldValue == kPrefMissing || prefs[1].oldValue == kPrefMissing) {
         return false;

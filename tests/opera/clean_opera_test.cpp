@@ -53,8 +53,8 @@ class CleanOperaTest : public ::testing::Test {
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION process = {};
         std::wstring line = Quote(opera.exePath());
-        ASSERT_TRUE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                   nullptr, &startup, &process));
+        ASSERT_TRUE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                   &startup, &process));
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
         for (int i = 0; i < 100 && !Has(Log(), "main window shown"); ++i) {
@@ -86,8 +86,8 @@ TEST_F(CleanOperaTest, OperaNotRunningIsStartedCleanedAndClosed) {
 
     Lines lines = Log();
     EXPECT_TRUE(Has(lines, "started [about:blank]"));
-    EXPECT_TRUE(Has(lines, "command line [\"" + Narrow(opera.programDir()) +
-                               "\\\\opera.exe\" about:blank]"));
+    EXPECT_TRUE(Has(
+        lines, "command line [\"" + Narrow(opera.programDir()) + "\\\\opera.exe\" about:blank]"));
     EXPECT_TRUE(Has(lines, "prefs startup=0 default-browser=0"));
     EXPECT_TRUE(Has(lines, "menu Alt+T"));
     EXPECT_TRUE(Has(lines, "menu D"));

@@ -33,8 +33,8 @@ std::string PrefsText(const OperaSetup& setup) {
         text += "Show Startup Dialog=" + std::to_string(setup.showStartupDialog) + "\r\n";
     }
     if (setup.showDefaultBrowserDialog != kOmit) {
-        text += "Show Default Browser Dialog=" +
-                std::to_string(setup.showDefaultBrowserDialog) + "\r\n";
+        text += "Show Default Browser Dialog=" + std::to_string(setup.showDefaultBrowserDialog) +
+                "\r\n";
     }
     return text;
 }
@@ -50,8 +50,8 @@ std::wstring UniqueSuffix() {
 
 OperaInstallation::OperaInstallation(const OperaSetup& setup) {
     HKEY key = nullptr;
-    keyExisted_ = RegOpenKeyExW(HKEY_CURRENT_USER, kOperaKey, 0, KEY_ALL_ACCESS, &key) ==
-                  ERROR_SUCCESS;
+    keyExisted_ =
+        RegOpenKeyExW(HKEY_CURRENT_USER, kOperaKey, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS;
     for (const wchar_t* name : {kCommandLineV2, kCommandLine, kDirectory3}) {
         SavedValue value{name, {}, 0, false};
         DWORD bytes = 0;
@@ -79,9 +79,9 @@ bool OperaInstallation::Lay(const OperaSetup& setup) {
     }
     if (setup.defaultsName != nullptr) {
         std::string defaults = "[System]\r\n";
-        defaults += setup.multiUser == kOmit ? "Other Setting=1\r\n"
-                                             : "Multi User=" + std::to_string(setup.multiUser) +
-                                                   "\r\n";
+        defaults += setup.multiUser == kOmit
+                        ? "Other Setting=1\r\n"
+                        : "Multi User=" + std::to_string(setup.multiUser) + "\r\n";
         if (!WriteTextFile(programDir_ + L"\\" + setup.defaultsName, defaults)) {
             return false;
         }
@@ -119,6 +119,8 @@ bool OperaInstallation::Lay(const OperaSetup& setup) {
 }
 
 OperaInstallation::~OperaInstallation() {
+    // A stand-in still running from the program folder would keep its file from being removed.
+    EndOperaStandins();
     // LocateOpera leaves the current directory inside the installation, which would keep the
     // folder from being removed.
     SetCurrentDirectoryW(BinDir().c_str());
@@ -157,8 +159,8 @@ std::wstring OperaInstallation::prefsPath() const {
 
 bool OperaInstallation::SetRegistryValue(const wchar_t* name, const std::wstring& text) {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kOperaKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kOperaKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
         return false;
     }
     LONG result = RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
@@ -167,7 +169,8 @@ bool OperaInstallation::SetRegistryValue(const wchar_t* name, const std::wstring
     return result == ERROR_SUCCESS;
 }
 
-bool OperaInstallation::RegisterCommandLine(const wchar_t* name, bool quoted,
+bool OperaInstallation::RegisterCommandLine(const wchar_t* name,
+                                            bool quoted,
                                             const std::wstring& arguments) {
     std::wstring line = quoted ? Quote(exePath()) : exePath();
     if (!arguments.empty()) {

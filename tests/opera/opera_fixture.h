@@ -18,13 +18,13 @@ constexpr int kOmit = -1;
 enum class PrefsFiles { OperaPrefs, Opera6, Both, None };
 
 struct OperaSetup {
-    const wchar_t* version = L"10.0";  // stand-in build: "9.27", "9.50", "9.64" or "10.0"
+    const wchar_t* version = L"10.0";         // stand-in build: "9.27", "9.50", "9.64" or "10.0"
     const wchar_t* folderName = L"Opera 10";  // program folder's name (a unique suffix is added)
     const wchar_t* defaultsName = L"operadef6.ini";  // nullptr: no default settings file
-    int multiUser = 0;                   // [System] "Multi User", or kOmit
-    bool profileSubfolder = false;       // preferences in the profile's "profile" sub-folder
+    int multiUser = 0;                               // [System] "Multi User", or kOmit
+    bool profileSubfolder = false;  // preferences in the profile's "profile" sub-folder
     PrefsFiles prefs = PrefsFiles::OperaPrefs;
-    int showStartupDialog = 1;           // [User Prefs] values, or kOmit
+    int showStartupDialog = 1;  // [User Prefs] values, or kOmit
     int showDefaultBrowserDialog = 1;
 };
 
@@ -34,7 +34,8 @@ extern const wchar_t* const kCommandLine;
 extern const wchar_t* const kDirectory3;
 
 // One fake installation. On construction the three registry values are taken away (and given
-// back at destruction), so each test sees only what it sets.
+// back at destruction), so each test sees only what it sets. Destruction ends every running
+// opera.exe first, so that the folders can go.
 class OperaInstallation {
   public:
     explicit OperaInstallation(const OperaSetup& setup = OperaSetup());
@@ -82,7 +83,7 @@ class OperaInstallation {
     testing_support::TempFolder root_;
     std::wstring programDir_;
     std::wstring profileDir_;
-    std::wstring profileRoot_;   // the folder made for the profile (multi-user: under APPDATA)
+    std::wstring profileRoot_;  // the folder made for the profile (multi-user: under APPDATA)
     bool madeAppDataOpera_ = false;
     bool keyExisted_ = false;
     std::vector<SavedValue> saved_;

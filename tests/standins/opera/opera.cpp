@@ -78,12 +78,12 @@ int ClearPrivateData() {
 }
 
 void OpenDialog() {
-    dialog = CreateWindowExW(0, kOperaClass, L"Delete private data", kDialogStyle, 40, 40, 420,
-                             300, mainWindow, nullptr, nullptr, nullptr);
-    deleteButton = CreateWindowExW(0, kOperaClass, L"Delete", WS_CHILD | WS_VISIBLE, 200, 230,
-                                   90, 28, dialog, nullptr, nullptr, nullptr);
-    cancelButton = CreateWindowExW(0, kOperaClass, L"Cancel", WS_CHILD | WS_VISIBLE, 300, 230,
-                                   90, 28, dialog, nullptr, nullptr, nullptr);
+    dialog = CreateWindowExW(0, kOperaClass, L"Delete private data", kDialogStyle, 40, 40, 420, 300,
+                             mainWindow, nullptr, nullptr, nullptr);
+    deleteButton = CreateWindowExW(0, kOperaClass, L"Delete", WS_CHILD | WS_VISIBLE, 200, 230, 90,
+                                   28, dialog, nullptr, nullptr, nullptr);
+    cancelButton = CreateWindowExW(0, kOperaClass, L"Cancel", WS_CHILD | WS_VISIBLE, 300, 230, 90,
+                                   28, dialog, nullptr, nullptr, nullptr);
     ShowWindow(dialog, SW_SHOW);
     bool deleteFirst = FindWindowExW(dialog, nullptr, kOperaClass, nullptr) == deleteButton;
     StandinLog(L"dialog shown style=%08lX first=%ls",
