@@ -36,6 +36,6 @@ void ClickWindow(HWND window);
 // could not be started or did not become ready. Keeps no handle.
 [[nodiscard]] bool StartAndWaitIdle(const wchar_t* application, wchar_t* commandLine, bool hidden);
 
-// ShellExecuteExW with the default verb, waiting for input idle; on success `*process` is the
-// new process's handle, which the caller closes.
+// ShellExecuteExW with the default verb, waiting for input idle, without any error box; on
+// success `*process` is the new process's handle, which the caller closes, else it is null.
 [[nodiscard]] bool ShellStart(const wchar_t* file, const wchar_t* parameters, HANDLE* process);

@@ -1,0 +1,167 @@
+// Internet Explorer's cleaner against the stand-in Internet Options module installed in the
+// prefix's system folder: in this process, then through Sweeply.exe; and against Wine's own
+// module, whose entries are stubs that raise an exception.
+#include "cleaners/internet_explorer.h"
+
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "core/run_state.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+using namespace testing_support;
+using Lines = std::vector<std::string>;
+
+std::wstring SpecialFolder(int csidl) {
+    wchar_t path[MAX_PATH] = L"";
+    SHGetFolderPathW(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+
+bool Contains(const Lines& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+// Puts the stand-in module (or its build without the dialog entry) where Internet Explorer's
+// lies, keeping Wine's own file aside, and puts Wine's back afterwards. Wine 8 loads a native
+// file found there with its default load order, for LoadLibraryW by full path and for rundll32's
+// bare "inetcpl.cpl" alike; its own copy carries a builtin marker and then loads its builtin.
+// Plants one file in each of the three folders the module clears.
+class InternetExplorer : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        module_ = SpecialFolder(CSIDL_SYSTEM) + L"\\inetcpl.cpl";
+        original_ = module_ + L".sweeply-original";
+        if (!FileExists(original_)) {
+            ASSERT_TRUE(CopyFileW(module_.c_str(), original_.c_str(), TRUE));
+        }
+        Install(L"inetcpl.cpl");
+        planted_ = {SpecialFolder(CSIDL_INTERNET_CACHE) + L"\\sweeply-page.htm",
+                    SpecialFolder(CSIDL_COOKIES) + L"\\sweeply@example.txt",
+                    SpecialFolder(CSIDL_HISTORY) + L"\\sweeply-visit.url"};
+        for (const std::wstring& file : planted_) {
+            ASSERT_TRUE(WriteTextFile(file, "trace")) << Narrow(file);
+        }
+        RunState = Running;
+    }
+    void TearDown() override {
+        for (const std::wstring& file : planted_) {
+            DeleteFileW(file.c_str());
+        }
+        EXPECT_TRUE(CopyFileW(original_.c_str(), module_.c_str(), FALSE));
+        DeleteFileW(original_.c_str());
+        RunState = Running;
+    }
+    void RestoreWineModule() { ASSERT_TRUE(CopyFileW(original_.c_str(), module_.c_str(), FALSE)); }
+    void Install(const wchar_t* build) {
+        ASSERT_TRUE(CopyFileW(BinPath(build).c_str(), module_.c_str(), FALSE));
+    }
+    int PlantedLeft() const {
+        return static_cast<int>(std::count_if(planted_.begin(), planted_.end(), FileExists));
+    }
+    // Runs Sweeply.exe with `task`, silently, and waits for it.
+    RunResult RunSweeply(const std::wstring& task) {
+        return RunProgram(Quote(BinPath(L"Sweeply.exe")) + L" " + task, 60000);
+    }
+
+    TempFolder temp_;
+    std::wstring log_ = temp_ / L"inetcpl.log";
+    ScopedEnv logVariable_{L"SWEEPLY_STANDIN_LOG", log_};
+
+  private:
+    std::wstring module_;
+    std::wstring original_;
+    std::vector<std::wstring> planted_;
+};
+
+const Lines kDialogCleared = {"dialog shown",      "delete pressed",    "cleared cache 1",
+                              "cleared cookies 1", "cleared history 1", "dialog closed"};
+
+Lines DialogLines(const Lines& lines) {
+    // The first line names the dialog thread, which differs from run to run.
+    return lines.empty() ? lines : Lines(lines.begin() + 1, lines.end());
+}
+
+TEST_F(InternetExplorer, DialogIsFoundAndDeleteIsPressed) {
+    EXPECT_TRUE(CleanInternetExplorer());
+    EXPECT_EQ(DialogLines(ReadLog(log_)), kDialogCleared);
+    EXPECT_EQ(PlantedLeft(), 0);
+}
+
+TEST_F(InternetExplorer, DeleteButtonFoundByIdentifierInAnotherLanguage) {
+    ScopedEnv german(L"SWEEPLY_STANDIN_INETCPL_GERMAN", L"1");
+    EXPECT_TRUE(CleanInternetExplorer());
+    EXPECT_EQ(DialogLines(ReadLog(log_)), kDialogCleared);
+}
+
+TEST_F(InternetExplorer, DeleteButtonFoundByItsPlaceAlone) {
+    ScopedEnv noId(L"SWEEPLY_STANDIN_INETCPL_NOID", L"1");
+    EXPECT_TRUE(CleanInternetExplorer());
+    EXPECT_EQ(DialogLines(ReadLog(log_)), kDialogCleared);
+}
+
+TEST_F(InternetExplorer, ModuleWithoutDialogEntryOrAbortGivesUp) {
+    RunState = Aborting;
+    EXPECT_FALSE(CleanInternetExplorer());
+    RunState = Running;
+    Install(L"inetcpl_noentry.cpl");
+    EXPECT_FALSE(CleanInternetExplorer());
+    EXPECT_EQ(ReadLog(log_), Lines{});
+    EXPECT_EQ(PlantedLeft(), 3);
+}
+
+TEST_F(InternetExplorer, SweeplyClearsThroughTheDialog) {
+    RunResult run = RunSweeply(L"ie8");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(DialogLines(ReadLog(log_)), kDialogCleared);
+    EXPECT_EQ(PlantedLeft(), 0);
+}
+
+TEST_F(InternetExplorer, SweeplyClearsEverythingThroughRundll32) {
+    RunResult run = RunSweeply(L"ie8/all");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+    // Sweeply does not wait for rundll32, which clears on by itself.
+    Lines lines = ReadLog(log_, 4, 20000);
+    EXPECT_EQ(lines,
+              (Lines{"tracks 255", "cleared cache 1", "cleared cookies 1", "cleared history 1"}));
+    EXPECT_TRUE(WaitNoProcess(L"rundll32.exe", 20000));
+    EXPECT_EQ(PlantedLeft(), 0);
+}
+
+TEST_F(InternetExplorer, TaskWithBothRunsOnlyTheFullClear) {
+    RunResult run = RunSweeply(L"ie8 ie8/all");
+    ASSERT_TRUE(run.finished);
+    EXPECT_TRUE(WaitNoProcess(L"rundll32.exe", 20000));
+    Lines lines = ReadLog(log_, 4, 20000);
+    EXPECT_TRUE(Contains(lines, "tracks 255"));
+    EXPECT_FALSE(Contains(lines, "dialog shown"));
+}
+
+// Wine's own module, back in the system folder: its entries raise Wine's unimplemented-function
+// exception (the prefix sets WineDbg "ShowCrashDialog" to 0, so no crash window stays).
+TEST_F(InternetExplorer, WineOwnModuleNeitherHangsNorLeavesAWindow) {
+    RestoreWineModule();
+    RunResult all = RunSweeply(L"ie8/all");
+    ASSERT_TRUE(all.finished);
+    EXPECT_EQ(all.exitCode, 0u);
+    EXPECT_TRUE(WaitNoProcess(L"rundll32.exe", 20000));
+    EXPECT_EQ(FindWindowW(nullptr, L"Program Error"), nullptr);
+
+    RunResult dialog = RunSweeply(L"ie8");
+    EXPECT_TRUE(dialog.finished);
+    EXPECT_TRUE(WaitNoProcess(L"Sweeply.exe", 10000));
+    EXPECT_EQ(FindWindowW(nullptr, L"Program Error"), nullptr);
+    EXPECT_EQ(ReadLog(log_), Lines{});
+    EXPECT_EQ(PlantedLeft(), 3);
+}
+
+}  // namespace
