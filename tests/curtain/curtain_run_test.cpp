@@ -31,6 +31,16 @@ bool WaitFor(const std::function<bool()>& condition, DWORD waitMs = kWaitMs) {
     }
 }
 
+// Keeps a shot as NAME.bmp in the folder named by SWEEPLY_SCREENSHOT_DIR, when that is set (the
+// pictures in docs/ come from there).
+void Keep(const Screenshot& shot, const wchar_t* name) {
+    wchar_t folder[MAX_PATH];
+    DWORD length = GetEnvironmentVariableW(L"SWEEPLY_SCREENSHOT_DIR", folder, MAX_PATH);
+    if (length > 0 && length < MAX_PATH && shot.width > 0) {
+        EXPECT_TRUE(shot.Save(std::wstring(folder) + L"\\" + name + L".bmp")) << Narrow(name);
+    }
+}
+
 bool LogHas(const std::vector<std::string>& lines, const std::string& start) {
     for (const std::string& line : lines) {
         if (line.compare(0, start.size(), start) == 0) {
@@ -222,9 +232,12 @@ TEST_F(CurtainRun, ShowsLogoAnimationAndTextsThenCompletes) {
         return !CaptureScreen().SameIn(first, l.animation);
     }, 5000);
     EXPECT_TRUE(changed) << "the animation stands still";
+    Keep(first, L"curtain-running");
 
     DeleteFileW(hold_.c_str());
-    EXPECT_GT(WaitForStatus(Status::Complete).width, 0) << "no \"Cleaning Complete!\"";
+    Screenshot complete = WaitForStatus(Status::Complete);
+    EXPECT_GT(complete.width, 0) << "no \"Cleaning Complete!\"";
+    Keep(complete, L"curtain-complete");
     EXPECT_EQ(Finish(), 0u);
 }
 
@@ -253,7 +266,9 @@ TEST_F(CurtainRun, EscapeAsksThenConfirmsThenChangesNothing) {
     ASSERT_NO_FATAL_FAILURE(Start(L"SweeplyProbe.exe", L"opera"));
     ASSERT_GT(WaitForStatus(Status::Running).width, 0);
     PressEscape();
-    EXPECT_GT(WaitForStatus(Status::Question).width, 0) << "no question with a red X";
+    Screenshot question = WaitForStatus(Status::Question);
+    EXPECT_GT(question.width, 0) << "no question with a red X";
+    Keep(question, L"curtain-question");
     PressEscape();
     Screenshot shutting = WaitForStatus(Status::ShuttingDown);
     EXPECT_GT(shutting.width, 0) << "no shutting-down text";
