@@ -111,9 +111,7 @@ bool Shows(const Screenshot& shot, const Layout& l, Status status) {
 // One run of a probe build: its log, the file that holds the curtain open, and the process.
 class CurtainRun : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(WriteTextFile(hold_, "hold"));
-    }
+    void SetUp() override { ASSERT_TRUE(WriteTextFile(hold_, "hold")); }
 
     void TearDown() override {
         DeleteFileW(hold_.c_str());
@@ -132,8 +130,8 @@ class CurtainRun : public ::testing::Test {
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION info = {};
-        ASSERT_TRUE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                   nullptr, &startup, &info));
+        ASSERT_TRUE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                   &startup, &info));
         CloseHandle(info.hThread);
         process_ = info.hProcess;
         ASSERT_TRUE(WaitFor([&] { return LogHas(Log(), "step alpha="); })) << "worker never ran";
@@ -177,9 +175,7 @@ class CurtainRun : public ::testing::Test {
 
     // Has the curtain's thread handle a message, so that what the animation thread drew
     // reaches the screen (Wine shows another thread's drawing only then).
-    void Nudge() {
-        SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_BLOCK, 2000, nullptr);
-    }
+    void Nudge() { SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_BLOCK, 2000, nullptr); }
 
     TempFolder folder_;
     std::wstring log_ = folder_ / L"probe.log";
@@ -226,11 +222,13 @@ TEST_F(CurtainRun, ShowsLogoAnimationAndTextsThenCompletes) {
     EXPECT_GT(moving.right - moving.left, 32) << "no animation frame drawn";
     EXPECT_GE(LongestTextRun(first, l.helpLink), 120) << "no underlined help link";
 
-    bool changed = WaitFor([&] {
-        Sleep(170);
-        Nudge();
-        return !CaptureScreen().SameIn(first, l.animation);
-    }, 5000);
+    bool changed = WaitFor(
+        [&] {
+            Sleep(170);
+            Nudge();
+            return !CaptureScreen().SameIn(first, l.animation);
+        },
+        5000);
     EXPECT_TRUE(changed) << "the animation stands still";
     Keep(first, L"curtain-running");
 
@@ -249,7 +247,8 @@ TEST_F(CurtainRun, WorkerAndAnimationStartOnlyAfterTheFadeAndEndWithTheWindow) {
     std::vector<std::string> lines = Log();
     int watched = 0;
     for (const std::string& line : lines) {
-        if (line.compare(0, 12, "watch alpha=") == 0 && line.compare(0, 15, "watch alpha=255") != 0) {
+        if (line.compare(0, 12, "watch alpha=") == 0 &&
+            line.compare(0, 15, "watch alpha=255") != 0) {
             ++watched;
             EXPECT_NE(line.find("worker=0 animation=0"), std::string::npos) << line;
         }
@@ -257,8 +256,9 @@ TEST_F(CurtainRun, WorkerAndAnimationStartOnlyAfterTheFadeAndEndWithTheWindow) {
     EXPECT_GE(watched, 1) << "the window was never seen before it was opaque";
     EXPECT_TRUE(LogHas(lines, "step alpha=255"));
     EXPECT_TRUE(LogHas(lines, "window gone=1"));
-    EXPECT_TRUE(LogHas(lines, "released animationEnded=1 graphics=0 logo=0 regions=0 "
-                              "animation=0 gdiplus=0"))
+    EXPECT_TRUE(LogHas(lines,
+                       "released animationEnded=1 graphics=0 logo=0 regions=0 "
+                       "animation=0 gdiplus=0"))
         << lines.back();
 }
 
@@ -328,8 +328,9 @@ TEST_F(CurtainRun, CloseMarkClicksLikeEscapeAndTheCursorFollowsTheState) {
 class BrowserHandler {
   public:
     BrowserHandler() {
-        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
-                            nullptr, &key_, nullptr) != ERROR_SUCCESS) {
+        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0,
+                            KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_,
+                            nullptr) != ERROR_SUCCESS) {
             key_ = nullptr;
             return;
         }
@@ -354,10 +355,9 @@ class BrowserHandler {
 
   private:
     bool Set(const std::wstring& command) {
-        return RegSetValueExW(key_, nullptr, 0, REG_SZ,
-                              reinterpret_cast<const BYTE*>(command.c_str()),
-                              static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) ==
-               ERROR_SUCCESS;
+        return RegSetValueExW(
+                   key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                   static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
     }
     static constexpr const wchar_t* kKey = L"Software\\Classes\\https\\shell\\open\\command";
     HKEY key_ = nullptr;
@@ -400,7 +400,8 @@ TEST_F(CurtainRun, HelpLinkShowsPleaseWaitAndOpensTheHomePageAfterTheWindow) {
 }
 
 TEST_F(CurtainRun, MissingPictureEndsTheRunWithoutCleaning) {
-    for (const wchar_t* program : {L"SweeplyProbeWithoutLogo.exe", L"SweeplyProbeWithoutAnimation.exe"}) {
+    for (const wchar_t* program :
+         {L"SweeplyProbeWithoutLogo.exe", L"SweeplyProbeWithoutAnimation.exe"}) {
         RunResult run = RunProgram(Quote(BinPath(program)) + L" opera", 30000);
         ASSERT_TRUE(run.finished) << Narrow(program);
         EXPECT_EQ(run.exitCode, 0u) << Narrow(program);
@@ -421,10 +422,12 @@ TEST(ShownRun, SweeplyShowsTheCurtainAndCompletes) {
     CloseHandle(info.hThread);
     Layout l = CurtainLayout();
     HWND window = nullptr;
-    bool complete = WaitFor([&] {
-        window = window != nullptr ? window : FindWindowW(L"Sweeply", L"Sweeply");
-        return Shows(CaptureScreen(), l, Status::Complete);
-    }, 30000);
+    bool complete = WaitFor(
+        [&] {
+            window = window != nullptr ? window : FindWindowW(L"Sweeply", L"Sweeply");
+            return Shows(CaptureScreen(), l, Status::Complete);
+        },
+        30000);
     EXPECT_NE(window, nullptr);
     EXPECT_TRUE(complete) << "no \"Cleaning Complete!\"";
     ASSERT_EQ(WaitForSingleObject(info.hProcess, 30000), WAIT_OBJECT_0);

@@ -62,14 +62,15 @@ void LogWhatOutlivesTheWindow() {
     }
     DWORD exitCode = STILL_ACTIVE;
     HANDLE thread = WatchedAnimationThread;
-    bool ended = thread != nullptr && GetExitCodeThread(thread, &exitCode) &&
-                 exitCode != STILL_ACTIVE;
+    bool ended =
+        thread != nullptr && GetExitCodeThread(thread, &exitCode) && exitCode != STILL_ACTIVE;
     StandinLog(L"window gone=%d", !IsWindow(MainWindow));
-    StandinLog(L"released animationEnded=%d graphics=%d logo=%d regions=%d animation=%d "
-               L"gdiplus=%d",
-               ended, Curtain.graphics != nullptr, Curtain.logo.bitmap != nullptr,
-               Curtain.closeMark != nullptr || Curtain.helpLink != nullptr,
-               Curtain.animation.image.bitmap != nullptr, GdiplusToken != 0);
+    StandinLog(
+        L"released animationEnded=%d graphics=%d logo=%d regions=%d animation=%d "
+        L"gdiplus=%d",
+        ended, Curtain.graphics != nullptr, Curtain.logo.bitmap != nullptr,
+        Curtain.closeMark != nullptr || Curtain.helpLink != nullptr,
+        Curtain.animation.image.bitmap != nullptr, GdiplusToken != 0);
 }
 
 // Polls every millisecond and logs each change of (alpha, worker started, animation running).
@@ -83,8 +84,8 @@ DWORD WINAPI Watch(void*) {
             int animation = Curtain.animationRunning != 0;
             if (WatchedAnimationThread == nullptr && Curtain.animationThread != nullptr) {
                 DuplicateHandle(GetCurrentProcess(), Curtain.animationThread, GetCurrentProcess(),
-                                &WatchedAnimationThread, SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE,
-                                0);
+                                &WatchedAnimationThread, SYNCHRONIZE | THREAD_QUERY_INFORMATION,
+                                FALSE, 0);
             }
             if (alpha != lastAlpha || worker != lastWorker || animation != lastAnimation) {
                 StandinLog(L"watch alpha=%d worker=%d animation=%d", alpha, worker, animation);
