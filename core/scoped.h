@@ -63,8 +63,7 @@ struct GlobalTraits {
 };
 
 using ScopedHandle = Scoped<HANDLE, nullptr, HandleTraits>;
-// INVALID_HANDLE_VALUE is no constant expression, so the empty value is null; Valid() treats
-// both as empty, so FindFirstFileW's failure value can be stored as it comes.
+// INVALID_HANDLE_VALUE is no constant expression; FindTraits treats it as empty all the same.
 using ScopedFind = Scoped<HANDLE, nullptr, FindTraits>;
 using ScopedKey = Scoped<HKEY, nullptr, KeyTraits>;
 using ScopedModule = Scoped<HMODULE, nullptr, ModuleTraits>;
