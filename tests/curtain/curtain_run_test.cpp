@@ -88,7 +88,7 @@ Layout CurtainLayout() {
     return l;
 }
 
-enum class Status { Running, Question, ShuttingDown, Complete };
+enum class Status { Running, Question, ShuttingDown, Warning, Complete };
 
 bool Shows(const Screenshot& shot, const Layout& l, Status status) {
     int left = shot.Count(l.statusLeft, kText);
@@ -102,6 +102,8 @@ bool Shows(const Screenshot& shot, const Layout& l, Status status) {
             return left > 0 && red > 0 && mark == 0;
         case Status::ShuttingDown:
             return left > 0 && red == 0 && mark == 0;
+        case Status::Warning:
+            return left == 0 && shot.Count(l.statusLeft, kWarning) > 0 && red == 0 && mark == 0;
         case Status::Complete:
             return left == 0 && red == 0 && complete > 0;
     }
@@ -283,6 +285,20 @@ TEST_F(CurtainRun, EscapeAsksThenConfirmsThenChangesNothing) {
     EXPECT_TRUE(LogHas(lines, "state 2"));
     EXPECT_FALSE(LogHas(lines, "state 3"));
     EXPECT_TRUE(LogHas(lines, "step ended state=2"));
+}
+
+TEST_F(CurtainRun, CCleanerWarningIsRedWithoutCloseMarkAndEndsTheUsersSay) {
+    ScopedEnv warn(L"SWEEPLY_STANDIN_PROBE_WARN", L"1");
+    ASSERT_NO_FATAL_FAILURE(Start(L"SweeplyProbe.exe", L"opera"));
+    Screenshot warning = WaitForStatus(Status::Warning);
+    ASSERT_GT(warning.width, 0) << "no red warning at the left of the status line";
+    PressEscape();
+    ClickAt(layout_.right - 45, 45);
+    Sleep(500);
+    EXPECT_TRUE(CaptureScreen().SameIn(warning, RECT{layout_.right - 560, 30, layout_.right, 60}));
+    EXPECT_EQ(Finish(), 0u);
+    std::vector<std::string> lines = Log();
+    EXPECT_TRUE(LogHas(lines, "step ended state=3")) << "the warning was replaced";
 }
 
 TEST_F(CurtainRun, CloseMarkClicksLikeEscapeAndTheCursorFollowsTheState) {

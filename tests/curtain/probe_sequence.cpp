@@ -32,6 +32,9 @@ bool HoldFileExists(const wchar_t* path) {
 // Logs the alpha it finds at its start, then every RunState it sees while the hold file lasts.
 void HoldCurtain() {
     StandinLog(L"step alpha=%u", WindowAlpha(MainWindow));
+    if (StandinFlag(L"PROBE_WARN")) {
+        SetRunState(CCleanerMissing);  // as the CCleaner runner does when CCleaner is missing
+    }
     wchar_t hold[MAX_PATH];
     if (!StandinText(L"PROBE_HOLD", hold, MAX_PATH)) {
         hold[0] = L'\0';
