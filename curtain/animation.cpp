@@ -8,8 +8,10 @@ using namespace Gdiplus::DllExports;
 namespace {
 
 // FrameDimensionTime: the frames of an animated GIF lie along the time dimension.
-constexpr GUID kFrameDimensionTime = {
-    0x6aedbd6d, 0x3fb5, 0x418a, {0x83, 0xa6, 0x7f, 0x45, 0x22, 0x9d, 0xc8, 0x72}};
+constexpr GUID kFrameDimensionTime = {0x6aedbd6d,
+                                      0x3fb5,
+                                      0x418a,
+                                      {0x83, 0xa6, 0x7f, 0x45, 0x22, 0x9d, 0xc8, 0x72}};
 constexpr DWORD kFirstFramePauseMs = 1000;
 
 // The first delay entry, in milliseconds; every frame waits this long.

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <windows.h>
+
 #include <objidl.h>  // GDI+ needs the COM declarations that WIN32_LEAN_AND_MEAN leaves out
+
 #include <gdiplus.h>
 
 // A GDI+ bitmap made from one of the program's resources, with the status of the call that

@@ -17,9 +17,9 @@ constexpr ARGB kTextColour = 0xFF3B86A4;
 constexpr ARGB kWarningColour = 0xFFDC6464;
 constexpr REAL kTextPixels = 20;
 constexpr int kStatusTop = 30;
-constexpr int kFadeDone = 200;   // a fade level from here on means the fade-in has run
+constexpr int kFadeDone = 200;  // a fade level from here on means the fade-in has run
 constexpr int kFadeStep = 25;
-constexpr int kFadeLast = 250;   // the last stepped alpha; 255 follows
+constexpr int kFadeLast = 250;  // the last stepped alpha; 255 follows
 constexpr DWORD kFadePauseMs = 20;
 
 // The family for the curtain's texts. "Verdana" where it exists; otherwise GDI+'s generic
@@ -128,8 +128,7 @@ void DrawHelpLink(const TextFamily& family, GpFont* font, GpSolidFill* brush) {
 void FadeIn() {
     Curtain.fadeLevel = 0;
     while (Curtain.fadeLevel <= kFadeLast) {
-        SetLayeredWindowAttributes(MainWindow, 0, static_cast<BYTE>(Curtain.fadeLevel),
-                                   LWA_ALPHA);
+        SetLayeredWindowAttributes(MainWindow, 0, static_cast<BYTE>(Curtain.fadeLevel), LWA_ALPHA);
         Sleep(kFadePauseMs);
         Curtain.fadeLevel += kFadeStep;
     }
@@ -144,8 +143,7 @@ void StartWorkerAndAnimation() {
         PostMessageW(MainWindow, WM_CLEANING_DONE, 0, 0);
         return;
     }
-    uintptr_t thread =
-        _beginthreadex(nullptr, 0, AnimationThread, &Curtain.animation, 0, nullptr);
+    uintptr_t thread = _beginthreadex(nullptr, 0, AnimationThread, &Curtain.animation, 0, nullptr);
     Curtain.animationThread = reinterpret_cast<HANDLE>(thread);
 }
 
