@@ -142,11 +142,10 @@ TEST(DeleteTree, RemovesTheFolderItselfWhenAsked) {
     EXPECT_FALSE(IsFolder(root));
 }
 
-// Runs a Unix program through Wine (which starts ELF programs given by a Z: path); false on
-// Windows or when it could not be started.
-bool RunUnix(const std::wstring& line) {
-    RunResult run = RunProgram(line, 10000);
-    return run.started && run.finished;
+// Runs a Unix program through Wine, which starts ELF programs given by a Z: path. Waiting on
+// such a process does not work reliably under Wine, so callers check the program's effect.
+void RunUnix(const std::wstring& line) {
+    static_cast<void>(RunProgram(line, 2000));
 }
 
 // The Unix name of a Windows path through Wine's own export; empty on Windows.
@@ -171,11 +170,14 @@ bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         std::wstring unixTarget = UnixName(target);
         std::wstring unixLink = UnixName(link);
-        if (unixTarget.empty() || unixLink.empty() ||
-            !RunUnix(L"Z:\\bin\\ln -s " + unixTarget + L" " + unixLink)) {
+        if (unixTarget.empty() || unixLink.empty()) {
             return false;
         }
-        attributes = GetFileAttributesW(link.c_str());
+        RunUnix(L"Z:\\bin\\ln -s " + unixTarget + L" " + unixLink);
+        for (int look = 0; look < 50 && attributes == INVALID_FILE_ATTRIBUTES; ++look) {
+            Sleep(20);
+            attributes = GetFileAttributesW(link.c_str());
+        }
     }
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
            (attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -202,7 +204,7 @@ TEST(DeleteTree, LinkToAFolderIsNeverFollowed) {
     // On Windows the link itself goes; Wine 8 can remove a Unix link neither as a folder nor as
     // a file, so there it stays. Either way its target is untouched.
     if (GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        ASSERT_TRUE(RunUnix(L"Z:\\bin\\rm " + UnixName(link)));
+        RunUnix(L"Z:\\bin\\rm " + UnixName(link));
     }
 }
 

@@ -7,11 +7,15 @@
 
 #include <gtest/gtest.h>
 
+#include <process.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "core/run_state.h"
+#include "core/settings.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -115,6 +119,52 @@ TEST_F(InternetExplorer, ModuleWithoutDialogEntryOrAbortGivesUp) {
     EXPECT_FALSE(CleanInternetExplorer());
     EXPECT_EQ(ReadLog(log_), Lines{});
     EXPECT_EQ(PlantedLeft(), 3);
+}
+
+unsigned __stdcall RunCleaner(void* result) {
+    *static_cast<bool*>(result) = CleanInternetExplorer();
+    return 0;
+}
+
+// The dialog once the cleaner has made it topmost, or null after about 10 s.
+HWND WaitForTopmostDialog() {
+    for (int look = 0; look < 200; ++look) {
+        HWND dialog = FindWindowW(L"#32770", L"Delete Browsing History");
+        if (dialog != nullptr && (GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST)) {
+            return dialog;
+        }
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+TEST_F(InternetExplorer, WithoutButtonsTheDialogIsCentredAndWaitedForDespiteAbort) {
+    ScopedEnv noButtons(L"SWEEPLY_STANDIN_INETCPL_NOBUTTONS", L"1");
+    VisibleMode = true;
+    ScreenCentre = ScreenPoint{500, 400};
+    bool result = false;
+    HANDLE worker =
+        reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, RunCleaner, &result, 0, nullptr));
+    ASSERT_NE(worker, nullptr);
+
+    HWND dialog = WaitForTopmostDialog();
+    EXPECT_NE(dialog, nullptr);
+    RECT rect = {};
+    GetWindowRect(dialog, &rect);
+    EXPECT_LE(std::abs((rect.left + rect.right) / 2 - 500), 1);
+    EXPECT_LE(std::abs((rect.top + rect.bottom) / 2 - 400), 1);
+
+    // Nothing was pressed; an abort now does not end the wait for the user's answer.
+    RunState = Aborting;
+    EXPECT_EQ(WaitForSingleObject(worker, 1500), static_cast<DWORD>(WAIT_TIMEOUT));
+    PostMessageW(dialog, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(worker, 10000), WAIT_OBJECT_0);
+    CloseHandle(worker);
+    EXPECT_TRUE(result);
+    EXPECT_EQ(DialogLines(ReadLog(log_)), (Lines{"dialog shown", "cancelled", "dialog closed"}));
+    EXPECT_EQ(PlantedLeft(), 3);
+    VisibleMode = false;
+    ScreenCentre = ScreenPoint{};
 }
 
 TEST_F(InternetExplorer, SweeplyClearsThroughTheDialog) {

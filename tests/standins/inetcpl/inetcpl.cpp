@@ -67,7 +67,7 @@ DWORD CheckedCategories(HWND dialog) {
 }
 
 // Misbehaviour on request: another language keeps the identifier; "no id" also drops it, so
-// only the button's place among the children finds it.
+// only the button's place among the children finds it; "no buttons" leaves only the close box.
 void OnInitDialog(HWND dialog) {
     for (int id : {IDC_FAVORITES, IDC_CACHE, IDC_COOKIES, IDC_HISTORY}) {
         CheckDlgButton(dialog, id, BST_CHECKED);
@@ -78,6 +78,10 @@ void OnInitDialog(HWND dialog) {
     }
     if (StandinFlag(L"INETCPL_NOID")) {
         SetWindowLongPtrW(button, GWLP_ID, IDC_DELETE_UNNUMBERED);
+    }
+    if (StandinFlag(L"INETCPL_NOBUTTONS")) {
+        DestroyWindow(button);
+        DestroyWindow(GetDlgItem(dialog, IDCANCEL));
     }
     StandinLog(L"dialog shown");
 }
