@@ -63,8 +63,7 @@ struct GlobalTraits {
 };
 
 using ScopedHandle = Scoped<HANDLE, nullptr, HandleTraits>;
-// INVALID_HANDLE_VALUE cannot be a template argument (it is a cast integer); FindTraits treats
-// it as empty as well, so a failed FindFirstFileW is held safely.
+// INVALID_HANDLE_VALUE is no constant expression; FindTraits treats it as empty all the same.
 using ScopedFind = Scoped<HANDLE, nullptr, FindTraits>;
 using ScopedKey = Scoped<HKEY, nullptr, KeyTraits>;
 using ScopedModule = Scoped<HMODULE, nullptr, ModuleTraits>;
