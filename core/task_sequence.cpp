@@ -4,8 +4,12 @@
 
 #include <shlwapi.h>
 
+#include "cleaners/ccleaner.h"
 #include "cleaners/chrome.h"
 #include "cleaners/firefox.h"
+#include "cleaners/internet_explorer.h"
+#include "cleaners/norton360.h"
+#include "cleaners/plugin_storage.h"
 #include "core/settings.h"
 #include "opera/opera_cleaner.h"
 
@@ -53,18 +57,41 @@ void RunFirefoxCleaner() {
 void RunOperaCleaner() {
     (void)CleanOpera();
 }
+void RunInternetExplorerAll() {
+    static_cast<void>(CleanInternetExplorerAll());
+}
+void RunInternetExplorer() {
+    static_cast<void>(CleanInternetExplorer());
+}
+
+// CCleaner may delete Opera's saved session: it is copied aside before and put back after,
+// whatever CCleaner did. The worker ignores every result.
+void RunCCleanerKeepingOperaSession(bool automatic) {
+    (void)PreserveOperaSession(true);
+    (void)RunCCleaner(automatic);
+    (void)PreserveOperaSession(false);
+}
+void RunCCleanerAutomatic() {
+    RunCCleanerKeepingOperaSession(true);
+}
+void RunCCleanerInteractive() {
+    RunCCleanerKeepingOperaSession(false);
+}
+void RunNorton360Step() {
+    (void)RunNorton360();
+}
 
 constexpr CleaningStep kSteps[] = {
-    {L"flash", FlashSelected, nullptr, 0},
-    {L"silverlight", SilverlightSelected, nullptr, 0},
+    {L"flash", FlashSelected, RemoveFlashSharedObjects, 0},
+    {L"silverlight", SilverlightSelected, RemoveSilverlightStorage, 0},
     {L"chrome", ChromeSelected, RunChromeCleaner, 500},
     {L"firefox", FirefoxSelected, RunFirefoxCleaner, 500},
     {L"opera", OperaSelected, RunOperaCleaner, 500},
-    {L"ie8/all", InternetExplorerAllSelected, nullptr, 500},
-    {L"ie8", InternetExplorerSelected, nullptr, 500},
-    {L"cc/auto", CCleanerAutoSelected, nullptr, 500},
-    {L"cc", CCleanerSelected, nullptr, 500},
-    {L"n360v3", Norton360Selected, nullptr, 500},
+    {L"ie8/all", InternetExplorerAllSelected, RunInternetExplorerAll, 500},
+    {L"ie8", InternetExplorerSelected, RunInternetExplorer, 500},
+    {L"cc/auto", CCleanerAutoSelected, RunCCleanerAutomatic, 500},
+    {L"cc", CCleanerSelected, RunCCleanerInteractive, 500},
+    {L"n360v3", Norton360Selected, RunNorton360Step, 500},
 };
 
 }  // namespace

@@ -20,9 +20,9 @@ RunResult RunSweeply(const std::wstring& arguments) {
     return RunProgram(Quote(BinPath(L"Sweeply.exe")) + L" " + arguments, 90000);
 }
 
-// A shown run: needs the curtain, which starts the worker after its fade-in. Until the curtain
-// is part of the build a shown run ends before any work; enable this test with it.
-TEST(SweeplyOperaRun, DISABLED_OperaTaskClearsPrivateDataInAShownRun) {
+// A shown run: the curtain starts the worker after its fade-in, and the dialog is centred on
+// the work area and put above the curtain.
+TEST(SweeplyOperaRun, OperaTaskClearsPrivateDataInAShownRun) {
     TempFolder logFolder;
     OperaInstallation opera;
     ASSERT_TRUE(opera.ready());

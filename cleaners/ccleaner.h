@@ -1,0 +1,9 @@
+// Runs CCleaner, the separate cleaning tool the user installed: either its automatic mode, or
+// version 2 driven through its own window.
+#pragma once
+
+// Automatic: starts CCleaner with "/AUTO" and waits for it to end. Otherwise starts CCleaner 2
+// hidden, presses its run button on both tabs and closes it. True when the last step was
+// reached; false on abort or when CCleaner or one of its controls is missing (a CCleaner already
+// started is left running). A missing CCleaner in visible mode also sets CCleanerMissing.
+[[nodiscard]] bool RunCCleaner(bool automatic);

@@ -1,0 +1,157 @@
+// Internet Explorer's cleaner: drives the Internet Options module from outside, either through
+// rundll32 or by pressing Delete in its Delete Browsing History dialog shown in this process.
+#include "cleaners/internet_explorer.h"
+
+#include <windows.h>
+
+#include <objbase.h>
+#include <process.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "cleaners/automation.h"
+#include "core/scoped.h"
+
+namespace {
+
+// One pointer-sized argument, the owner window, with the standard Windows calling convention.
+using DialogEntry = BOOL(WINAPI*)(HWND owner);
+
+// Shared with the dialog thread and the enumeration callback, which take no context of ours.
+DialogEntry HistoryDialogEntry = nullptr;
+HWND HistoryDialog = nullptr;
+
+constexpr int kDeleteButtonId = 5543;
+constexpr int kDeleteButtonPlace = 19;  // in z-order among the dialog's children
+constexpr int kDialogPolls = 20;
+constexpr DWORD kDialogPollMs = 300;
+constexpr int kThreadPolls = 1800;
+constexpr DWORD kThreadPollMs = 500;
+
+unsigned __stdcall HistoryDialogThread(void*) {
+    HistoryDialogEntry(nullptr);
+    return 0;
+}
+
+BOOL CALLBACK TakeFirstVisible(HWND window, LPARAM) {
+    if (IsWindowVisible(window)) {
+        HistoryDialog = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Up to 20 looks, 300 ms apart, for the dialog thread's first visible window. False on abort;
+// otherwise true, with HistoryDialog null when the dialog never appeared.
+[[nodiscard]] bool FindHistoryDialog(DWORD threadId) {
+    for (int poll = 0; poll < kDialogPolls; ++poll) {
+        if (AbortRequested()) {
+            return false;
+        }
+        HistoryDialog = nullptr;
+        EnumThreadWindows(threadId, TakeFirstVisible, 0);
+        if (HistoryDialog != nullptr) {
+            return true;
+        }
+        Sleep(kDialogPollMs);
+    }
+    return true;
+}
+
+// The Delete button by its English caption, else by its identifier, else by its place.
+HWND FindDeleteButton(HWND dialog) {
+    HWND button = FindWindowExW(dialog, nullptr, L"Button", L"&Delete");
+    if (button == nullptr) {
+        button = GetDlgItem(dialog, kDeleteButtonId);
+    }
+    if (button == nullptr) {
+        button = GetWindow(dialog, GW_CHILD);
+        for (int step = 1; step < kDeleteButtonPlace && button != nullptr; ++step) {
+            button = GetWindow(button, GW_HWNDNEXT);
+        }
+    }
+    return button;
+}
+
+// Gives up ownership of the module without unloading it: the dialog thread may still run in it.
+void KeepLoaded(ScopedModule& module) {
+    static_cast<void>(module.detach());
+}
+
+// Waits, without an abort test, until the dialog thread has ended; true when it has.
+bool WaitThreadEnded(HANDLE thread) {
+    for (int poll = 0; poll < kThreadPolls; ++poll) {
+        // A failed query counts as still running: unloading under a live thread would crash.
+        DWORD code = STILL_ACTIVE;
+        if (GetExitCodeThread(thread, &code) && code != STILL_ACTIVE) {
+            return true;
+        }
+        Sleep(kThreadPollMs);
+    }
+    return false;
+}
+
+}  // namespace
+
+bool CleanInternetExplorerAll() {
+    if (AbortRequested()) {
+        return false;
+    }
+    CoInitialize(nullptr);
+    HINSTANCE started =
+        ShellExecuteW(GetDesktopWindow(), L"Open", L"rundll32.exe",
+                      L"inetcpl.cpl,ClearMyTracksByProcess 255", nullptr, SW_SHOWNORMAL);
+    CoUninitialize();
+    // rundll32 clears on by itself; the pause gives it a head start before the next step.
+    Sleep(1000);
+    return reinterpret_cast<INT_PTR>(started) > 32;
+}
+
+bool CleanInternetExplorer() {
+    if (AbortRequested()) {
+        return false;
+    }
+    wchar_t path[kPathChars];
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_SYSTEM, nullptr, SHGFP_TYPE_CURRENT, path)) ||
+        !AppendPath(path, L"\\inetcpl.cpl")) {
+        return false;
+    }
+    ScopedModule module(LoadLibraryW(path));
+    if (!module.valid()) {
+        return false;
+    }
+    HistoryDialogEntry = reinterpret_cast<DialogEntry>(
+        reinterpret_cast<void*>(GetProcAddress(module.get(), "ShowDeleteBrowsingHistoryDialog")));
+    if (HistoryDialogEntry == nullptr) {
+        return false;
+    }
+    unsigned threadId = 0;
+    ScopedHandle thread(reinterpret_cast<HANDLE>(
+        _beginthreadex(nullptr, 0, HistoryDialogThread, nullptr, 0, &threadId)));
+    if (!thread.valid()) {
+        return false;
+    }
+    // From here on the dialog thread may run inside the module: it stays loaded unless the
+    // thread is known to have ended.
+    if (WaitForInputIdle(GetCurrentProcess(), 10000) == WAIT_TIMEOUT) {
+        KeepLoaded(module);
+        return false;
+    }
+    if (!FindHistoryDialog(threadId)) {
+        KeepLoaded(module);
+        return false;
+    }
+    if (HistoryDialog != nullptr) {
+        if (VisibleMode) {
+            CentreOnScreen(HistoryDialog);
+        }
+        HWND button = FindDeleteButton(HistoryDialog);
+        if (button != nullptr) {
+            ClickWindow(button);
+        }
+    }
+    if (!WaitThreadEnded(thread.get())) {
+        KeepLoaded(module);
+    }
+    return true;
+}

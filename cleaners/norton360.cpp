@@ -1,0 +1,123 @@
+// The Norton 360 runner: Norton's window has no interface of its own for this, so its cleaning
+// dialog is opened with the keyboard and dismissed once its content has been drawn.
+#include "cleaners/norton360.h"
+
+#include <windows.h>
+
+#include "cleaners/automation.h"
+#include "core/run_state.h"
+#include "core/settings.h"
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"SymHTMLWindow";
+constexpr wchar_t kDialogClass[] = L"SymHTMLDialog";
+constexpr wchar_t kPopupClass[] = L"-HTMLAYOUT-POPUP-W3-lib";
+constexpr wchar_t kTitle[] = L"Norton 360";
+constexpr int kPolls = 20;  // 500 ms apart, for the dialog and for its content
+constexpr int kReadyX = 100;
+constexpr int kReadyY = 120;
+constexpr COLORREF kReadyColour = RGB(255, 255, 255);
+
+// Nine Tabs and Enter, then four Tabs and Enter: the path through Norton's controls to the
+// action that opens the dialog. Sent without pauses, as each press is synchronous.
+void WalkToCleaningAction(HWND main) {
+    for (int i = 0; i < 9; ++i) {
+        PressKey(main, VK_TAB);
+    }
+    PressKey(main, VK_RETURN);
+    for (int i = 0; i < 4; ++i) {
+        PressKey(main, VK_TAB);
+    }
+    PressKey(main, VK_RETURN);
+}
+
+// The layout engine's pop-up would stand in front of the dialog.
+void HidePopup() {
+    HWND popup = FindWindowW(kPopupClass, nullptr);
+    if (popup != nullptr) {
+        ShowWindowAsync(popup, SW_HIDE);
+    }
+}
+
+// The dialog, polled for; null on abort or when it did not come.
+[[nodiscard]] HWND WaitForDialog() {
+    for (int poll = 0; poll < kPolls; ++poll) {
+        if (AbortRequested()) {
+            return nullptr;
+        }
+        HWND dialog = FindWindowW(kDialogClass, kTitle);
+        if (dialog != nullptr) {
+            return dialog;
+        }
+        Sleep(500);
+    }
+    return nullptr;
+}
+
+// The window that draws the dialog's content: the first "SymHTMLWindow" inside the first
+// "SymHTMLWindow" of the dialog.
+[[nodiscard]] HWND FindContent(HWND dialog) {
+    HWND frame = FindWindowExW(dialog, nullptr, kWindowClass, nullptr);
+    if (frame == nullptr) {
+        return nullptr;
+    }
+    return FindWindowExW(frame, nullptr, kWindowClass, nullptr);
+}
+
+// Waits until the content's test pixel (window coordinates) is white, at most 20 polls; false
+// only on abort. Under Wine, GetPixel on another process's child window answers CLR_INVALID,
+// so there the wait always runs its 20 polls.
+[[nodiscard]] bool WaitContentReady(HWND content) {
+    HDC dc = GetWindowDC(content);
+    if (dc == nullptr) {
+        return true;
+    }
+    bool aborted = false;
+    for (int poll = 0; poll < kPolls; ++poll) {
+        if (AbortRequested()) {
+            aborted = true;
+            break;
+        }
+        if (GetPixel(dc, kReadyX, kReadyY) == kReadyColour) {
+            break;
+        }
+        Sleep(500);
+    }
+    ReleaseDC(content, dc);
+    return !aborted;
+}
+
+}  // namespace
+
+bool RunNorton360() {
+    if (AbortRequested()) {
+        return false;
+    }
+    HWND main = FindWindowW(kWindowClass, kTitle);
+    if (main == nullptr) {
+        return false;
+    }
+    ClickWindow(main);
+    Sleep(500);
+    WalkToCleaningAction(main);
+    HidePopup();
+    HWND dialog = WaitForDialog();
+    if (dialog == nullptr) {
+        return false;
+    }
+    if (VisibleMode) {
+        CentreOnScreen(dialog);
+    }
+    HWND content = FindContent(dialog);
+    if (content == nullptr) {
+        return false;
+    }
+    if (!WaitContentReady(content)) {
+        return false;
+    }
+    // The two messages of a window's own destruction, which make Norton's dialog let go.
+    SendMessageW(dialog, WM_DESTROY, 0, 0);
+    SendMessageW(dialog, WM_NCDESTROY, 0, 0);
+    return true;
+}

@@ -1,0 +1,245 @@
+// Internet Explorer's cleaner against the stand-in Internet Options module installed in the
+// prefix's system folder: in this process, then through Sweeply.exe; and against Wine's own
+// module, whose entries are stubs that raise an exception.
+#include "cleaners/internet_explorer.h"
+
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <process.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "core/run_state.h"
+#include "core/settings.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+using namespace testing_support;
+using Lines = std::vector<std::string>;
+
+std::wstring SpecialFolder(int csidl) {
+    wchar_t path[MAX_PATH] = L"";
+    SHGetFolderPathW(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+
+bool Contains(const Lines& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+unsigned __stdcall RunCleaner(void* result) {
+    *static_cast<bool*>(result) = CleanInternetExplorer();
+    return 0;
+}
+
+HWND FindHistoryDialogWindow() {
+    return FindWindowW(L"#32770", L"Delete Browsing History");
+}
+
+// The dialog once the cleaner has made it topmost, or null after about 10 s.
+HWND WaitForTopmostDialog() {
+    for (int look = 0; look < 200; ++look) {
+        HWND dialog = FindHistoryDialogWindow();
+        if (dialog != nullptr && (GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST)) {
+            return dialog;
+        }
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+// Puts the stand-in module (or its build without the dialog entry) where Internet Explorer's
+// lies, keeping Wine's own file aside, and puts Wine's back afterwards. Wine 8 loads a native
+// file found there with its default load order, for LoadLibraryW by full path and for rundll32's
+// bare "inetcpl.cpl" alike; its own copy carries a builtin marker and then loads its builtin.
+// Plants one file in each of the three folders the module clears.
+class InternetExplorer : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        module_ = SpecialFolder(CSIDL_SYSTEM) + L"\\inetcpl.cpl";
+        original_ = module_ + L".sweeply-original";
+        if (!FileExists(original_)) {
+            ASSERT_TRUE(CopyFileW(module_.c_str(), original_.c_str(), TRUE));
+        }
+        Install(L"inetcpl.cpl");
+        planted_ = {SpecialFolder(CSIDL_INTERNET_CACHE) + L"\\sweeply-page.htm",
+                    SpecialFolder(CSIDL_COOKIES) + L"\\sweeply@example.txt",
+                    SpecialFolder(CSIDL_HISTORY) + L"\\sweeply-visit.url"};
+        for (const std::wstring& file : planted_) {
+            ASSERT_TRUE(WriteTextFile(file, "trace")) << Narrow(file);
+        }
+        RunState = Running;
+    }
+    void TearDown() override {
+        for (const std::wstring& file : planted_) {
+            DeleteFileW(file.c_str());
+        }
+        EXPECT_TRUE(CopyFileW(original_.c_str(), module_.c_str(), FALSE));
+        DeleteFileW(original_.c_str());
+        RunState = Running;
+    }
+    void RestoreWineModule() { ASSERT_TRUE(CopyFileW(original_.c_str(), module_.c_str(), FALSE)); }
+    void Install(const wchar_t* build) {
+        ASSERT_TRUE(CopyFileW(BinPath(build).c_str(), module_.c_str(), FALSE));
+    }
+    int PlantedLeft() const {
+        return static_cast<int>(std::count_if(planted_.begin(), planted_.end(), FileExists));
+    }
+    // Runs the cleaner as the worker would, on a thread of its own. A dialog left open (Delete
+    // not found) would hold it for 15 minutes: after 15 s the test closes it and fails.
+    bool CleanWithinAWhile() {
+        bool result = false;
+        HANDLE worker =
+            reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, RunCleaner, &result, 0, nullptr));
+        if (worker == nullptr) {
+            ADD_FAILURE() << "no thread";
+            return false;
+        }
+        if (WaitForSingleObject(worker, 15000) == WAIT_TIMEOUT) {
+            ADD_FAILURE() << "the dialog stayed open: Delete was not pressed";
+            PostMessageW(FindHistoryDialogWindow(), WM_CLOSE, 0, 0);
+            WaitForSingleObject(worker, 10000);
+        }
+        CloseHandle(worker);
+        return result;
+    }
+    // Runs Sweeply.exe with `task`, silently, and waits for it.
+    RunResult RunSweeply(const std::wstring& task) {
+        return RunProgram(Quote(BinPath(L"Sweeply.exe")) + L" " + task, 60000);
+    }
+
+    TempFolder temp_;
+    std::wstring log_ = temp_ / L"inetcpl.log";
+    ScopedEnv logVariable_{L"SWEEPLY_STANDIN_LOG", log_};
+
+  private:
+    std::wstring module_;
+    std::wstring original_;
+    std::vector<std::wstring> planted_;
+};
+
+const Lines kDialogCleared = {"dialog shown",      "delete pressed",    "cleared cache 1",
+                              "cleared cookies 1", "cleared history 1", "dialog closed"};
+
+Lines DialogLines(const Lines& lines) {
+    // The first line names the dialog thread, which differs from run to run.
+    return lines.empty() ? lines : Lines(lines.begin() + 1, lines.end());
+}
+
+TEST_F(InternetExplorer, DialogIsFoundAndDeleteIsPressed) {
+    EXPECT_TRUE(CleanWithinAWhile());
+    EXPECT_EQ(DialogLines(ReadLog(log_)), kDialogCleared);
+    EXPECT_EQ(PlantedLeft(), 0);
+}
+
+TEST_F(InternetExplorer, DeleteButtonFoundByIdentifierInAnotherLanguage) {
+    ScopedEnv german(L"SWEEPLY_STANDIN_INETCPL_GERMAN", L"1");
+    EXPECT_TRUE(CleanWithinAWhile());
+    EXPECT_EQ(DialogLines(ReadLog(log_)), kDialogCleared);
+}
+
+TEST_F(InternetExplorer, DeleteButtonFoundByItsCaptionAlone) {
+    ScopedEnv captionOnly(L"SWEEPLY_STANDIN_INETCPL_CAPTIONONLY", L"1");
+    EXPECT_TRUE(CleanWithinAWhile());
+    EXPECT_EQ(DialogLines(ReadLog(log_)), kDialogCleared);
+}
+
+TEST_F(InternetExplorer, DeleteButtonFoundByItsPlaceAlone) {
+    ScopedEnv noId(L"SWEEPLY_STANDIN_INETCPL_NOID", L"1");
+    EXPECT_TRUE(CleanWithinAWhile());
+    EXPECT_EQ(DialogLines(ReadLog(log_)), kDialogCleared);
+}
+
+TEST_F(InternetExplorer, ModuleWithoutDialogEntryOrAbortGivesUp) {
+    RunState = Aborting;
+    EXPECT_FALSE(CleanInternetExplorer());
+    RunState = Running;
+    Install(L"inetcpl_noentry.cpl");
+    EXPECT_FALSE(CleanInternetExplorer());
+    EXPECT_EQ(ReadLog(log_), Lines{});
+    EXPECT_EQ(PlantedLeft(), 3);
+}
+
+TEST_F(InternetExplorer, WithoutButtonsTheDialogIsCentredAndWaitedForDespiteAbort) {
+    ScopedEnv noButtons(L"SWEEPLY_STANDIN_INETCPL_NOBUTTONS", L"1");
+    VisibleMode = true;
+    ScreenCentre = ScreenPoint{500, 400};
+    bool result = false;
+    HANDLE worker =
+        reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, RunCleaner, &result, 0, nullptr));
+    ASSERT_NE(worker, nullptr);
+
+    HWND dialog = WaitForTopmostDialog();
+    EXPECT_NE(dialog, nullptr);
+    RECT rect = {};
+    GetWindowRect(dialog, &rect);
+    EXPECT_LE(std::abs((rect.left + rect.right) / 2 - 500), 1);
+    EXPECT_LE(std::abs((rect.top + rect.bottom) / 2 - 400), 1);
+
+    // Nothing was pressed; an abort now does not end the wait for the user's answer.
+    RunState = Aborting;
+    EXPECT_EQ(WaitForSingleObject(worker, 1500), static_cast<DWORD>(WAIT_TIMEOUT));
+    PostMessageW(dialog, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(worker, 10000), WAIT_OBJECT_0);
+    CloseHandle(worker);
+    EXPECT_TRUE(result);
+    EXPECT_EQ(DialogLines(ReadLog(log_)), (Lines{"dialog shown", "cancelled", "dialog closed"}));
+    EXPECT_EQ(PlantedLeft(), 3);
+    VisibleMode = false;
+    ScreenCentre = ScreenPoint{};
+}
+
+TEST_F(InternetExplorer, SweeplyClearsThroughTheDialog) {
+    RunResult run = RunSweeply(L"ie8");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(DialogLines(ReadLog(log_)), kDialogCleared);
+    EXPECT_EQ(PlantedLeft(), 0);
+}
+
+TEST_F(InternetExplorer, SweeplyClearsEverythingThroughRundll32) {
+    RunResult run = RunSweeply(L"ie8/all");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+    // Sweeply does not wait for rundll32, which clears on by itself.
+    Lines lines = ReadLog(log_, 4, 20000);
+    EXPECT_EQ(lines,
+              (Lines{"tracks 255", "cleared cache 1", "cleared cookies 1", "cleared history 1"}));
+    EXPECT_TRUE(WaitNoProcess(L"rundll32.exe", 20000));
+    EXPECT_EQ(PlantedLeft(), 0);
+}
+
+TEST_F(InternetExplorer, TaskWithBothRunsOnlyTheFullClear) {
+    RunResult run = RunSweeply(L"ie8 ie8/all");
+    ASSERT_TRUE(run.finished);
+    EXPECT_TRUE(WaitNoProcess(L"rundll32.exe", 20000));
+    Lines lines = ReadLog(log_, 4, 20000);
+    EXPECT_TRUE(Contains(lines, "tracks 255"));
+    EXPECT_FALSE(Contains(lines, "dialog shown"));
+}
+
+// Wine's own module, back in the system folder: its entries raise Wine's unimplemented-function
+// exception (the prefix sets WineDbg "ShowCrashDialog" to 0, so no crash window stays).
+TEST_F(InternetExplorer, WineOwnModuleNeitherHangsNorLeavesAWindow) {
+    RestoreWineModule();
+    RunResult all = RunSweeply(L"ie8/all");
+    ASSERT_TRUE(all.finished);
+    EXPECT_EQ(all.exitCode, 0u);
+    EXPECT_TRUE(WaitNoProcess(L"rundll32.exe", 20000));
+    EXPECT_EQ(FindWindowW(nullptr, L"Program Error"), nullptr);
+
+    RunResult dialog = RunSweeply(L"ie8");
+    EXPECT_TRUE(dialog.finished);
+    EXPECT_TRUE(WaitNoProcess(L"Sweeply.exe", 10000));
+    EXPECT_EQ(FindWindowW(nullptr, L"Program Error"), nullptr);
+    EXPECT_EQ(ReadLog(log_), Lines{});
+    EXPECT_EQ(PlantedLeft(), 3);
+}
+
+}  // namespace

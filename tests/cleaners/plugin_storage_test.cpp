@@ -1,0 +1,119 @@
+// Sweeply.exe "--lso --sl" under Wine: Flash Player's and Silverlight's storage folders are
+// emptied and kept, their neighbours stay; Wine's reported Windows version picks the Silverlight
+// folder (Windows 7 by default, Windows XP for a program named in Wine's AppDefaults).
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/support/test_support.h"
+
+namespace {
+
+using namespace testing_support;
+
+std::wstring SpecialFolder(int csidl) {
+    wchar_t path[MAX_PATH] = L"";
+    SHGetFolderPathW(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+
+// Writes the file `relative` below `base`, making the folders on its way.
+void Plant(const std::wstring& base, const std::wstring& relative) {
+    std::wstring path = base + L"\\" + relative;
+    std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
+    SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+    ASSERT_TRUE(WriteTextFile(path, "stored")) << Narrow(path);
+}
+
+bool IsEmptyFolder(const std::wstring& path) {
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    int entries = 0;
+    do {
+        ++entries;
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
+    return entries == 2;  // "." and ".."
+}
+
+class PluginStorage : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        Plant(flash_, L"#SharedObjects\\K7T2X9QA\\example.com\\game.swf\\save.sol");
+        Plant(flash_, L"#SharedObjects\\K7T2X9QA\\top.sol");
+        Plant(flash_, L"macromedia.com\\support\\flashplayer\\sys\\settings.sol");
+        Plant(local_, L"Microsoft\\Silverlight\\is\\a1\\local.bin");
+        Plant(localLow_, L"Microsoft\\Silverlight\\is\\b2\\low.bin");
+        Plant(localLow_, L"Microsoft\\neighbour.txt");
+    }
+    void TearDown() override {
+        RemoveTree(appData_ + L"\\Macromedia");
+        RemoveTree(local_ + L"\\Microsoft\\Silverlight");
+        RemoveTree(localLow_ + L"\\Microsoft\\Silverlight");
+        DeleteFileW((localLow_ + L"\\Microsoft\\neighbour.txt").c_str());
+    }
+
+    std::wstring appData_ = SpecialFolder(CSIDL_APPDATA);
+    std::wstring flash_ = appData_ + L"\\Macromedia\\Flash Player";
+    std::wstring local_ = SpecialFolder(CSIDL_LOCAL_APPDATA);
+    std::wstring localLow_ = local_ + L"Low";
+};
+
+TEST_F(PluginStorage, SweeplyEmptiesBothFoldersAndLeavesTheirNeighbours) {
+    RunResult run = RunProgram(Quote(BinPath(L"Sweeply.exe")) + L" --lso --sl", 60000);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+
+    EXPECT_TRUE(IsEmptyFolder(flash_ + L"\\#SharedObjects"));
+    EXPECT_TRUE(FileExists(flash_ + L"\\macromedia.com\\support\\flashplayer\\sys\\settings.sol"));
+    // Wine reports Windows 7 here: the LocalLow folder is the one emptied.
+    EXPECT_TRUE(IsEmptyFolder(localLow_ + L"\\Microsoft\\Silverlight"));
+    EXPECT_TRUE(FileExists(localLow_ + L"\\Microsoft\\neighbour.txt"));
+    EXPECT_TRUE(FileExists(local_ + L"\\Microsoft\\Silverlight\\is\\a1\\local.bin"));
+}
+
+// Wine takes a program's Windows version from HKCU\Software\Wine\AppDefaults\<file name>.
+class WindowsXpProgram {
+  public:
+    explicit WindowsXpProgram(const std::wstring& path) {
+        name_ = L"Software\\Wine\\AppDefaults\\" + path.substr(path.find_last_of(L'\\') + 1);
+        HKEY key = nullptr;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, name_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                            &key, nullptr) == ERROR_SUCCESS) {
+            set_ =
+                RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"winxp"),
+                               6 * sizeof(wchar_t)) == ERROR_SUCCESS;
+            RegCloseKey(key);
+        }
+    }
+    ~WindowsXpProgram() { RegDeleteKeyW(HKEY_CURRENT_USER, name_.c_str()); }
+    bool set() const { return set_; }
+
+  private:
+    std::wstring name_;
+    bool set_ = false;
+};
+
+TEST_F(PluginStorage, OnWindowsXpSilverlightIsEmptiedUnderLocalAppData) {
+    TempFolder temp;
+    std::wstring program = temp / L"SweeplyOnXp.exe";
+    ASSERT_TRUE(CopyFileW(BinPath(L"Sweeply.exe").c_str(), program.c_str(), FALSE));
+    WindowsXpProgram xp(program);
+    ASSERT_TRUE(xp.set());
+
+    RunResult run = RunProgram(Quote(program) + L" --sl", 60000);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+
+    EXPECT_TRUE(IsEmptyFolder(local_ + L"\\Microsoft\\Silverlight"));
+    EXPECT_TRUE(FileExists(localLow_ + L"\\Microsoft\\Silverlight\\is\\b2\\low.bin"));
+    // "--sl" alone leaves Flash Player's objects alone.
+    EXPECT_TRUE(FileExists(flash_ + L"\\#SharedObjects\\K7T2X9QA\\top.sol"));
+}
+
+}  // namespace

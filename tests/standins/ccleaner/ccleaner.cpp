@@ -1,0 +1,216 @@
+// Stand-in for CCleaner. With "/AUTO" it cleans its target and ends; otherwise it shows the
+// version 2 window the runner drives ("Piriform CCleaner", a "#32770" page with buttons in the
+// version's order and a tab control) and logs every press, tab change and close.
+// Switches (SWEEPLY_STANDIN_CCLEANER_*): AUTO_MS, WORK_MS (how long a run takes), TARGET (file
+// a run deletes as it begins), WIDE_TABS (x 70 still hits the first tab), QUIT_WHILE_WORKING.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cwchar>
+
+#include "tests/standins/common/standin.h"
+
+namespace {
+
+struct ButtonSpec {
+    const wchar_t* text;
+    int id;
+};
+
+constexpr int kRunId = 1003;
+constexpr int kWorkTimer = 1;
+#if CCLEANER_MINOR == 0
+// Version x.0 has one button more in front of the run button.
+constexpr ButtonSpec kButtons[] = {{L"Options", 1001},
+                                   {L"Analyze", 1002},
+                                   {L"Run Cleaner", kRunId}};
+#else
+constexpr ButtonSpec kButtons[] = {{L"Analyze", 1002},
+                                   {L"Run Cleaner", kRunId},
+                                   {L"Options", 1001}};
+#endif
+
+HWND mainWindow = nullptr;
+HWND tabs = nullptr;
+HWND runButton = nullptr;
+WNDPROC tabsOriginalProc = nullptr;
+
+const wchar_t* ButtonText(int id) {
+    for (const ButtonSpec& spec : kButtons) {
+        if (spec.id == id) {
+            return spec.text;
+        }
+    }
+    return L"?";
+}
+
+void CleanTarget() {
+    wchar_t target[MAX_PATH];
+    if (StandinText(L"CCLEANER_TARGET", target, MAX_PATH) && DeleteFileW(target)) {
+        StandinLog(L"cleaned %ls", target);
+    }
+}
+
+void CALLBACK AutomaticRunDone(HWND, UINT, UINT_PTR, DWORD) {
+    CleanTarget();
+    StandinLog(L"automatic run done");
+    PostQuitMessage(0);
+}
+
+void LogWindowPlacement() {
+    RECT rect{};
+    GetWindowRect(mainWindow, &rect);
+    bool topmost = (GetWindowLongW(mainWindow, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    StandinLog(L"window visible %d at %ld,%ld size %ldx%ld topmost %d",
+               IsWindowVisible(mainWindow) ? 1 : 0, rect.left, rect.top, rect.right - rect.left,
+               rect.bottom - rect.top, topmost ? 1 : 0);
+}
+
+LRESULT CALLBACK TabsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_LBUTTONDOWN) {
+        StandinLog(L"tab click %d,%d", static_cast<int>(static_cast<short>(LOWORD(lParam))),
+                   static_cast<int>(static_cast<short>(HIWORD(lParam))));
+    }
+    return CallWindowProcW(tabsOriginalProc, window, message, wParam, lParam);
+}
+
+void OnPress(HWND page, int id) {
+    int tab = static_cast<int>(SendMessageW(tabs, TCM_GETCURSEL, 0, 0));
+    StandinLog(L"pressed %ls on tab %d", ButtonText(id), tab);
+    if (id != kRunId) {
+        return;
+    }
+    LogWindowPlacement();
+    EnableWindow(runButton, FALSE);
+    CleanTarget();
+    SetTimer(page, kWorkTimer, StandinNumber(L"CCLEANER_WORK_MS", 1500), nullptr);
+}
+
+void OnWorkDone(HWND page) {
+    KillTimer(page, kWorkTimer);
+    if (StandinFlag(L"CCLEANER_QUIT_WHILE_WORKING")) {
+        StandinLog(L"quit while working");
+        DestroyWindow(mainWindow);
+        return;
+    }
+    StandinLog(L"run finished");
+    EnableWindow(runButton, TRUE);
+}
+
+void CreatePageControls(HWND page) {
+    int x = 10;
+    for (const ButtonSpec& spec : kButtons) {
+        HWND button = CreateWindowExW(
+            0, L"Button", spec.text, WS_CHILD | WS_VISIBLE, x, 240, 100, 28, page,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), nullptr, nullptr);
+        if (spec.id == kRunId) {
+            runButton = button;
+        }
+        x += 110;
+    }
+    tabs = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | TCS_FIXEDWIDTH, 10, 10,
+                           400, 220, page, reinterpret_cast<HMENU>(2000), nullptr, nullptr);
+    const wchar_t* names[] = {L"Windows", L"Applications"};
+    for (int i = 0; i < 2; ++i) {
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = const_cast<wchar_t*>(names[i]);
+        SendMessageW(tabs, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
+    }
+    // Narrow tabs put x 70 on the second tab; wide ones need the click at x 100.
+    int width = StandinFlag(L"CCLEANER_WIDE_TABS") ? 90 : 60;
+    SendMessageW(tabs, TCM_SETITEMSIZE, 0, MAKELPARAM(width, 20));
+    tabsOriginalProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(tabs, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TabsProc)));
+}
+
+INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            CreatePageControls(page);
+            return TRUE;
+        case WM_COMMAND:
+            OnPress(page, LOWORD(wParam));
+            return TRUE;
+        case WM_TIMER:
+            OnWorkDone(page);
+            return TRUE;
+        case WM_NOTIFY:
+            if (reinterpret_cast<NMHDR*>(lParam)->code == TCN_SELCHANGE) {
+                StandinLog(L"tab selected %d",
+                           static_cast<int>(SendMessageW(tabs, TCM_GETCURSEL, 0, 0)));
+            }
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
+
+LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CLOSE:
+            StandinLog(L"closed");
+            DestroyWindow(window);
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+// An empty child dialog: DLGTEMPLATE followed by no menu, the default class and an empty title.
+struct PageTemplate {
+    DLGTEMPLATE header;
+    WORD menu;
+    WORD windowClass;
+    WORD title;
+};
+
+bool CreateMainWindow(HINSTANCE instance, int show) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = MainProc;
+    windowClass.hInstance = instance;
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = L"SweeplyCCleanerStandin";
+    if (RegisterClassW(&windowClass) == 0) {
+        return false;
+    }
+    mainWindow =
+        CreateWindowExW(0, windowClass.lpszClassName, L"Piriform CCleaner", WS_OVERLAPPEDWINDOW, 40,
+                        40, 500, 360, nullptr, nullptr, instance, nullptr);
+    if (mainWindow == nullptr) {
+        return false;
+    }
+    alignas(DWORD) PageTemplate page{};
+    page.header.style = WS_CHILD | WS_VISIBLE | DS_CONTROL;
+    page.header.cx = 300;
+    page.header.cy = 200;
+    if (CreateDialogIndirectParamW(instance, &page.header, mainWindow, PageProc, 0) == nullptr) {
+        return false;
+    }
+    ShowWindow(mainWindow, show);
+    StandinLog(L"window %ls", IsWindowVisible(mainWindow) ? L"shown" : L"hidden");
+    return true;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR parameters, int show) {
+    StandinLog(L"started [%ls] version %d.%d", parameters, CCLEANER_MAJOR, CCLEANER_MINOR);
+    if (wcsstr(parameters, L"/AUTO") != nullptr) {
+        // A message queue, as the real program has, so that starters waiting for input idle
+        // see it ready.
+        SetTimer(nullptr, 0, StandinNumber(L"CCLEANER_AUTO_MS", 300), AutomaticRunDone);
+        return StandinMessageLoop();
+    }
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES};
+    InitCommonControlsEx(&controls);
+    if (!CreateMainWindow(instance, show)) {
+        StandinLog(L"window failed");
+        return 1;
+    }
+    return StandinMessageLoop();
+}
