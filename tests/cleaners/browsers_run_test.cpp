@@ -1,10 +1,11 @@
-// Sweeply.exe as a whole with the Chrome and Firefox stand-ins installed: a silent run cleans
-// Chrome before Firefox, whatever the order of the tokens, and both profiles are cleared.
+// Sweeply.exe as a whole with the Chrome and Firefox stand-ins installed: Chrome is cleaned before
+// Firefox whatever the order of the tokens; a shown run centres both dialogs above the curtain.
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,30 @@ TEST_F(BrowsersRun, SilentRunCleansChromeBeforeFirefox) {
     EXPECT_FALSE(FileExists(firefoxPlaces_));
     EXPECT_TRUE(WaitNoProcess(L"chrome.exe", 10000));
     EXPECT_TRUE(WaitNoProcess(L"firefox.exe", 10000));
+}
+
+TEST_F(BrowsersRun, ShownRunCentresBothDialogsAboveTheCurtain) {
+    RECT work = {};
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+    LONG x = work.right / 2;
+    LONG y = work.bottom / 2;
+    RunResult run = RunProgram(Quote(BinPath(L"Sweeply.exe")) + L" \"chrome firefox\"", 120000);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+
+    std::vector<std::string> lines = ReadLog(log_);
+    char chrome[96];
+    char firefox[96];
+    snprintf(chrome, sizeof(chrome),
+             "chrome enter on [Clear browsing data] dialog at %ld,%ld topmost 1", x - 200, y - 160);
+    snprintf(firefox, sizeof(firefox), "firefox enter at %ld,%ld size 420x300 topmost 1", x - 210,
+             y - 150);
+    int chromeEntered = FindLine(lines, chrome);
+    EXPECT_NE(chromeEntered, -1) << chrome;
+    EXPECT_GT(FindLine(lines, firefox), chromeEntered) << firefox;
+    EXPECT_EQ(FindLine(lines, "chrome main hidden"), -1) << "\"chrome\" keeps Chrome's window";
+    EXPECT_FALSE(FileExists(chromeHistory_));
+    EXPECT_FALSE(FileExists(firefoxPlaces_));
 }
 
 }  // namespace
