@@ -1,9 +1,10 @@
-# Cross toolchain: 32-bit Windows programs built with mingw-w64 (win32 thread model) on Debian.
+# Cross toolchain: 32-bit Windows programs built with mingw-w64 on Debian. The posix thread
+# model gives GoogleTest its std::mutex; winpthread is linked statically like the rest.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
 set(triple i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${triple}-gcc-win32)
-set(CMAKE_CXX_COMPILER ${triple}-g++-win32)
+set(CMAKE_C_COMPILER ${triple}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${triple}-g++-posix)
 set(CMAKE_RC_COMPILER ${triple}-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/${triple})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

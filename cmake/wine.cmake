@@ -13,10 +13,6 @@ set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
 add_test(NAME wine.stop COMMAND ${wrapper} --stop)
 set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine)
 
-set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
-set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
-
 # A GoogleTest executable run under Wine. SERIAL for tests that look at windows of the display.
 function(sweeply_add_test name)
     cmake_parse_arguments(T "SERIAL" "TIMEOUT" "SOURCES;LIBS;DEPENDS" ${ARGN})

@@ -11,6 +11,7 @@ ScreenPoint ScreenCentre;
 bool OpenHomePage = false;
 HWND MainWindow = nullptr;
 HINSTANCE ProgramInstance = nullptr;
+HANDLE WorkerThread = nullptr;
 
 bool TaskHas(const wchar_t* token) {
     return wcsstr(TaskString, token) != nullptr;

@@ -34,6 +34,7 @@ extern ScreenPoint ScreenCentre;      // centre of the work area; foreign dialog
 extern bool OpenHomePage;             // set by the window when "Help and Support" is clicked
 extern HWND MainWindow;               // the curtain or the message-only window
 extern HINSTANCE ProgramInstance;     // the program's own module, for its resources
+extern HANDLE WorkerThread;           // the cleaning worker, once started
 
 // True when `token` occurs in TaskString (case-sensitive substring).
 [[nodiscard]] bool TaskHas(const wchar_t* token);

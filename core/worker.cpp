@@ -1,18 +1,8 @@
 // The cleaning worker thread. The order of the work is the table's, never the task string's.
 #include "core/worker.h"
 
-#include <process.h>
-
 #include "core/run_state.h"
 #include "core/settings.h"
-
-namespace {
-
-void SleepPause(DWORD ms) {
-    Sleep(ms);
-}
-
-}  // namespace
 
 void RunCleaningSequence(StepTable table, void (*pause)(DWORD ms)) {
     // No abort test here: after an abort every selected step is still called (its cleaner
@@ -31,16 +21,4 @@ void RunCleaningSequence(StepTable table, void (*pause)(DWORD ms)) {
         SetRunState(Complete);
         pause(1000);
     }
-}
-
-unsigned __stdcall CleaningWorker(void*) {
-    RunCleaningSequence(CleaningSteps(), SleepPause);
-    // Returns only once the window is destroyed, so the curtain's resources are gone by then.
-    SendMessageW(MainWindow, WM_CLEANING_DONE, 0, 0);
-    return 0;
-}
-
-HANDLE StartCleaningWorker() {
-    uintptr_t thread = _beginthreadex(nullptr, 0, CleaningWorker, nullptr, 0, nullptr);
-    return reinterpret_cast<HANDLE>(thread);
 }

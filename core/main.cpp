@@ -1,0 +1,8 @@
+// Entry of Sweeply.exe.
+#include <windows.h>
+
+#include "core/startup.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+    return RunSweeply(instance, commandLine);
+}

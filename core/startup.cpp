@@ -1,0 +1,134 @@
+// Sweeply's start-up: elevation, options, the window and the message loop, then the wait for the
+// worker and the end actions. Every failure of start-up ends the run quietly with exit code 0.
+#include "core/startup.h"
+
+#include <shellapi.h>
+#include <objidl.h>  // GDI+ needs the COM declarations that WIN32_LEAN_AND_MEAN leaves out
+#include <gdiplus.h>
+
+#include <cwchar>
+#include <vector>
+
+#include "core/command_line.h"
+#include "core/settings.h"
+#include "core/worker.h"
+#include "curtain/window.h"
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"Sweeply";
+constexpr int kIconGroup = 107;
+constexpr COLORREF kCurtainGrey = RGB(220, 220, 220);
+
+void RelaunchElevated(const wchar_t* commandLine) {
+    wchar_t self[kPathChars];
+    DWORD length = GetModuleFileNameW(nullptr, self, kPathChars);
+    if (length == 0 || length >= kPathChars) {
+        return;
+    }
+    ShellExecuteW(nullptr, L"runas", self, commandLine, nullptr, SW_SHOWNORMAL);
+}
+
+bool StartGdiplus() {
+    Gdiplus::GdiplusStartupInput input;  // version 1, no debug callback, nothing suppressed
+    return Gdiplus::GdiplusStartup(&GdiplusToken, &input, nullptr) == Gdiplus::Ok;
+}
+
+void RegisterWindowClass(HINSTANCE instance) {
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = SweeplyWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kIconGroup));
+    windowClass.hIconSm = windowClass.hIcon;
+    windowClass.hbrBackground = VisibleMode ? CreateSolidBrush(kCurtainGrey)
+                                            : static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+    windowClass.lpszClassName = kClassName;
+    RegisterClassExW(&windowClass);
+}
+
+HWND CreateMainWindow(HINSTANCE instance) {
+    if (!VisibleMode) {
+        return CreateWindowExW(0, kClassName, kClassName, WS_POPUP, 0, 0, 0, 0, HWND_MESSAGE,
+                               nullptr, instance, nullptr);
+    }
+    RECT workArea = {};
+    if (SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0)) {
+        WorkArea = {workArea.right, workArea.bottom};
+        ScreenCentre = {workArea.right / 2, workArea.bottom / 2};
+    }
+    HandCursor = LoadCursorW(nullptr, IDC_HAND);
+    ArrowCursor = LoadCursorW(nullptr, IDC_ARROW);
+    return CreateWindowExW(WS_EX_LAYERED | WS_EX_TOPMOST, kClassName, kClassName,
+                           WS_POPUP | WS_SYSMENU, 0, 0, WorkArea.right, WorkArea.bottom, nullptr,
+                           nullptr, instance, nullptr);
+}
+
+int RunMessageLoop() {
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+// Waits for the worker at most 3600 times 500 ms. The wait returns as soon as the thread has
+// ended, so a run that is over does not sit out a whole pause.
+void AwaitWorker(HANDLE worker) {
+    for (int pass = 0; pass < 3600; ++pass) {
+        DWORD exitCode = 0;
+        if (!GetExitCodeThread(worker, &exitCode) || exitCode != STILL_ACTIVE) {
+            break;
+        }
+        WaitForSingleObject(worker, 500);
+    }
+    CloseHandle(worker);
+}
+
+}  // namespace
+
+int RunSweeply(HINSTANCE instance, const wchar_t* commandLine) {
+    ProgramInstance = instance;
+    if (commandLine != nullptr && LineNeedsElevation(commandLine) && !IsUserAdmin()) {
+        RelaunchElevated(commandLine);
+        return 0;
+    }
+    if (commandLine == nullptr) {
+        return 0;
+    }
+    // The options point into this copy for the rest of the run.
+    static std::vector<wchar_t> line;
+    line.assign(commandLine, commandLine + wcslen(commandLine) + 1);
+    TaskString = CutCommandLine(line.data(), &Options);
+    VisibleMode = DeriveVisibleMode(TaskString);
+
+    if (VisibleMode && !StartGdiplus()) {
+        return 0;
+    }
+    RegisterWindowClass(instance);
+    MainWindow = CreateMainWindow(instance);
+    if (MainWindow == nullptr) {
+        return 0;
+    }
+    if (VisibleMode) {
+        // The curtain is not part of this build yet: a shown run ends here, quietly.
+        DestroyWindow(MainWindow);
+        Gdiplus::GdiplusShutdown(GdiplusToken);
+        return 0;
+    }
+    WorkerThread = StartCleaningWorker();
+    if (WorkerThread == nullptr) {
+        return 0;
+    }
+    int exitCode = RunMessageLoop();
+    if (WorkerThread != nullptr) {
+        AwaitWorker(WorkerThread);
+    }
+    if (OpenHomePage) {
+        ShellExecuteW(nullptr, L"open", kHomePageUrl, nullptr, nullptr, SW_SHOWMAXIMIZED);
+    }
+    RunExtProgram();
+    return exitCode;
+}

@@ -1,0 +1,76 @@
+// Sweeply.exe run as a whole under Wine: a silent run from command line to exit, and the
+// follow-up program of "--ext=" started with exactly the "--args=" text.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/support/test_support.h"
+
+namespace {
+
+using namespace testing_support;
+
+RunResult RunSweeply(const std::wstring& arguments) {
+    return RunProgram(Quote(BinPath(L"Sweeply.exe")) + L" " + arguments, 60000);
+}
+
+TEST(SweeplyRun, EmptyLineEndsAtOnceWithZero) {
+    RunResult run = RunSweeply(L"");
+    ASSERT_TRUE(run.started);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+}
+
+TEST(SweeplyRun, TaskWithNothingBuiltForItEndsWithZero) {
+    // Silent runs of tasks whose cleaners do nothing here still go through worker and window.
+    for (const wchar_t* task : {L"ie8/all", L"cc/auto", L"chrome/f firefox/f", L"unknown"}) {
+        RunResult run = RunSweeply(task);
+        EXPECT_TRUE(run.finished) << Narrow(task);
+        EXPECT_EQ(run.exitCode, 0u) << Narrow(task);
+    }
+    EXPECT_TRUE(WaitNoProcess(L"Sweeply.exe", 5000));
+}
+
+TEST(SweeplyRun, FollowUpProgramGetsTheArgumentsAsTheyStand) {
+    TempFolder folder;
+    // A program path with a blank: the value of "--ext=" runs up to the next option.
+    std::wstring dir = folder / L"follow up";
+    ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
+    std::wstring recorder = dir + L"\\recorder.exe";
+    ASSERT_TRUE(CopyFileW(BinPath(L"recorder.exe").c_str(), recorder.c_str(), FALSE));
+    std::wstring log = folder / L"recorder.log";
+    ScopedEnv logVariable(L"SWEEPLY_STANDIN_LOG", log);
+
+    RunResult run = RunSweeply(L"ie8/all --ext=" + recorder + L" --args=/clean  \"two words\" x");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+
+    std::vector<std::string> lines = ReadLog(log, 2, 10000);
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "started [/clean  \"two words\" x]");
+    EXPECT_TRUE(WaitNoProcess(L"recorder.exe", 10000));
+    EXPECT_EQ(CountProcesses(L"Sweeply.exe"), 0);
+}
+
+TEST(SweeplyRun, FollowUpProgramWithoutArguments) {
+    TempFolder folder;
+    std::wstring log = folder / L"recorder.log";
+    ScopedEnv logVariable(L"SWEEPLY_STANDIN_LOG", log);
+
+    RunResult run = RunSweeply(L"--ext=" + BinPath(L"recorder.exe"));
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+    std::vector<std::string> lines = ReadLog(log, 1, 10000);
+    ASSERT_GE(lines.size(), 1u);
+    EXPECT_EQ(lines[0], "started []");
+    EXPECT_TRUE(WaitNoProcess(L"recorder.exe", 10000));
+}
+
+TEST(SweeplyRun, MissingFollowUpProgramIsIgnored) {
+    TempFolder folder;
+    RunResult run = RunSweeply(L"--ext=" + (folder / L"missing.exe") + L" --args=x");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+}
+
+}  // namespace

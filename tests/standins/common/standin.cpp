@@ -1,0 +1,70 @@
+// The stand-ins' shared log and switches; see standin.h.
+#include "tests/standins/common/standin.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cwchar>
+
+namespace {
+
+bool ReadVariable(const wchar_t* name, wchar_t* buffer, DWORD chars) {
+    wchar_t full[128];
+    swprintf(full, 128, L"SWEEPLY_STANDIN_%ls", name);
+    DWORD length = GetEnvironmentVariableW(full, buffer, chars);
+    return length > 0 && length < chars;
+}
+
+}  // namespace
+
+void StandinLog(const wchar_t* format, ...) {
+    wchar_t path[MAX_PATH];
+    if (!ReadVariable(L"LOG", path, MAX_PATH)) {
+        return;
+    }
+    wchar_t line[4096];
+    va_list args;
+    va_start(args, format);
+    int length = vswprintf(line, 4094, format, args);
+    va_end(args);
+    if (length < 0) {
+        return;
+    }
+    line[length++] = L'\n';
+    char utf8[3 * 4096];
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, line, length, utf8, sizeof(utf8), nullptr, nullptr);
+    // Several stand-ins may share one log: open, append and close for every line.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            DWORD written = 0;
+            WriteFile(file, utf8, bytes, &written, nullptr);
+            CloseHandle(file);
+            return;
+        }
+        Sleep(10);
+    }
+}
+
+bool StandinFlag(const wchar_t* name) {
+    wchar_t value[16];
+    return ReadVariable(name, value, 16) && wcscmp(value, L"0") != 0;
+}
+
+DWORD StandinNumber(const wchar_t* name, DWORD fallback) {
+    wchar_t value[16];
+    return ReadVariable(name, value, 16) ? wcstoul(value, nullptr, 10) : fallback;
+}
+
+bool StandinText(const wchar_t* name, wchar_t* buffer, DWORD chars) {
+    return ReadVariable(name, buffer, chars);
+}
+
+int StandinMessageLoop() {
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}

@@ -1,0 +1,21 @@
+// Shared by every stand-in program: the event log that tests read and the switches, read from
+// the environment, that make a stand-in misbehave on request.
+#pragma once
+
+#include <windows.h>
+
+// Appends one line (UTF-8, printf-style wide format) to the file named by SWEEPLY_STANDIN_LOG.
+// Without that variable nothing is written.
+void StandinLog(const wchar_t* format, ...);
+
+// True when SWEEPLY_STANDIN_<name> is set and not "0".
+bool StandinFlag(const wchar_t* name);
+
+// The number in SWEEPLY_STANDIN_<name>, or `fallback` when it is not set.
+DWORD StandinNumber(const wchar_t* name, DWORD fallback);
+
+// The text of SWEEPLY_STANDIN_<name> into `buffer`; false when it is not set.
+bool StandinText(const wchar_t* name, wchar_t* buffer, DWORD chars);
+
+// Runs a message loop until WM_QUIT; returns its exit code.
+int StandinMessageLoop();
