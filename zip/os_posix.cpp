@@ -177,8 +177,13 @@ CalendarTime CurrentLocalTime() {
     clock_gettime(CLOCK_REALTIME, &now);
     tm local;
     localtime_r(&now.tv_sec, &local);
-    return CalendarTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                        local.tm_min, local.tm_sec, static_cast<int>(now.tv_nsec / 1000000)};
+    return CalendarTime{local.tm_year + 1900,
+                        local.tm_mon + 1,
+                        local.tm_mday,
+                        local.tm_hour,
+                        local.tm_min,
+                        local.tm_sec,
+                        static_cast<int>(now.tv_nsec / 1000000)};
 }
 
 bool CalendarToFileTime(const CalendarTime& time, uint64_t* fileTime) {
@@ -197,14 +202,18 @@ bool FileTimeToCalendar(uint64_t fileTime, CalendarTime* time) {
     if (fileTime >= 0x8000000000000000ULL) {
         return false;
     }
-    time_t seconds = static_cast<time_t>(static_cast<int64_t>(fileTime / kTicksPerSecond) -
-                                         kUnixEpochSeconds);
+    time_t seconds =
+        static_cast<time_t>(static_cast<int64_t>(fileTime / kTicksPerSecond) - kUnixEpochSeconds);
     tm parts;
     if (gmtime_r(&seconds, &parts) == nullptr) {
         return false;
     }
-    *time = CalendarTime{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour,
-                         parts.tm_min, parts.tm_sec,
+    *time = CalendarTime{parts.tm_year + 1900,
+                         parts.tm_mon + 1,
+                         parts.tm_mday,
+                         parts.tm_hour,
+                         parts.tm_min,
+                         parts.tm_sec,
                          static_cast<int>((fileTime % kTicksPerSecond) / 10000)};
     return true;
 }

@@ -76,7 +76,7 @@ struct CalendarTime {
 
 // A read-write anonymous mapping backed by the paging file, mapped in full; move-only.
 class PagedImage {
-public:
+  public:
     PagedImage() = default;
     ~PagedImage() { Release(); }
     PagedImage(PagedImage&& other) noexcept;
@@ -90,7 +90,7 @@ public:
     void Release();
     uint8_t* Base() const { return base_; }
 
-private:
+  private:
     uint8_t* base_ = nullptr;
     uint32_t size_ = 0;
     void* mapping_ = nullptr;  // the mapping handle on Windows; unused on POSIX

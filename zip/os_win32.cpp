@@ -149,7 +149,7 @@ void PagedImage::Release() {
 CalendarTime CurrentLocalTime() {
     SYSTEMTIME now;
     GetLocalTime(&now);
-    return CalendarTime{now.wYear, now.wMonth, now.wDay, now.wHour,
+    return CalendarTime{now.wYear,   now.wMonth,  now.wDay,         now.wHour,
                         now.wMinute, now.wSecond, now.wMilliseconds};
 }
 
@@ -176,7 +176,7 @@ bool FileTimeToCalendar(uint64_t fileTime, CalendarTime* time) {
     if (!FileTimeToSystemTime(&ft, &st)) {
         return false;
     }
-    *time = CalendarTime{st.wYear, st.wMonth, st.wDay, st.wHour,
+    *time = CalendarTime{st.wYear,   st.wMonth,  st.wDay,         st.wHour,
                          st.wMinute, st.wSecond, st.wMilliseconds};
     return true;
 }

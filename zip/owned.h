@@ -4,10 +4,11 @@
 
 #include <utility>
 
-// Traits: `Value`, `static Value Empty()`, `static bool IsEmpty(Value)`, `static void Release(Value)`.
+// Traits: `Value`, `static Value Empty()`, `static bool IsEmpty(Value)`, `static void
+// Release(Value)`.
 template <typename Traits>
 class Owned {
-public:
+  public:
     using Value = typename Traits::Value;
 
     Owned() = default;
@@ -38,6 +39,6 @@ public:
         value_ = Traits::Empty();
     }
 
-private:
+  private:
     Value value_ = Traits::Empty();
 };

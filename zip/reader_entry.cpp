@@ -49,8 +49,7 @@ void ApplyExtendedTimestamp(const std::vector<uint8_t>& extra, ArchiveEntry* ent
         }
         uint8_t flags = extra[offset + 4];
         size_t field = offset + 5;
-        uint64_t* targets[] = {&entry->lastWriteTime, &entry->lastAccessTime,
-                               &entry->creationTime};
+        uint64_t* targets[] = {&entry->lastWriteTime, &entry->lastAccessTime, &entry->creationTime};
         for (int bit = 0; bit < 3; ++bit) {
             if ((flags & (1 << bit)) == 0) {
                 continue;
@@ -76,10 +75,9 @@ ArchiveResult DescribeEntry(ArchiveReaderState* state, int32_t index, ArchiveEnt
     }
     std::vector<uint8_t> extra(dataStart - extraStart);
     uint32_t got = 0;
-    if (!extra.empty() &&
-        (!zipos::ReadFileAt(state->file.Get(), extraStart, extra.data(),
-                            static_cast<uint32_t>(extra.size()), &got) ||
-         got != extra.size())) {
+    if (!extra.empty() && (!zipos::ReadFileAt(state->file.Get(), extraStart, extra.data(),
+                                              static_cast<uint32_t>(extra.size()), &got) ||
+                           got != extra.size())) {
         return ArchiveResult::ReadFailed;
     }
     const CentralRecord& r = state->record;

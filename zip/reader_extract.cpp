@@ -44,7 +44,8 @@ bool StartExtraction(ArchiveReaderState* state) {
     entry->encrypted = (r.flags & 0x0001) != 0;
     if (entry->encrypted) {
         entry->headerLeft = 12;
-        entry->checkByte = static_cast<uint8_t>((r.flags & 0x0008) ? (r.dosTime >> 8) : (r.crc >> 24));
+        entry->checkByte =
+            static_cast<uint8_t>((r.flags & 0x0008) ? (r.dosTime >> 8) : (r.crc >> 24));
     }
     state->open = std::move(entry);
     return true;

@@ -125,8 +125,8 @@ bool MoveCursorTo(ArchiveReaderState* state, uint32_t index) {
     }
     while (state->cursorValid && state->cursorNumber < index) {
         const CentralRecord& r = state->record;
-        state->cursorPosition += uint64_t{kCentralHeaderSize} + r.nameLength + r.extraLength +
-                                 r.commentLength;
+        state->cursorPosition +=
+            uint64_t{kCentralHeaderSize} + r.nameLength + r.extraLength + r.commentLength;
         state->cursorNumber += 1;
         if (!ReadCursorRecord(state)) {
             return false;

@@ -39,20 +39,20 @@ struct CentralRecord {
 // Read state of the entry open for extraction.
 struct OpenEntry {
     uint8_t buffer[kReadChunk];
-    uint8_t* input = buffer;     // next unconsumed buffered byte
-    uint32_t inputLeft = 0;      // buffered bytes not yet consumed
+    uint8_t* input = buffer;  // next unconsumed buffered byte
+    uint32_t inputLeft = 0;   // buffered bytes not yet consumed
     uint32_t compressedLeft = 0;
     uint32_t uncompressedLeft = 0;
-    uint64_t readPosition = 0;   // absolute position in the file
+    uint64_t readPosition = 0;  // absolute position in the file
     uint16_t method = 0;
-    bool inflateReady = false;   // a zlib stream is set up (method 8 only)
+    bool inflateReady = false;  // a zlib stream is set up (method 8 only)
     z_stream stream{};
     bool encrypted = false;
     CryptKeys keys;
-    uint32_t headerLeft = 0;     // encryption-header bytes still to consume
+    uint32_t headerLeft = 0;  // encryption-header bytes still to consume
     uint8_t checkByte = 0;
     uint32_t expectedCrc = 0;
-    uint32_t crc = 0;            // running CRC-32 of the delivered bytes
+    uint32_t crc = 0;  // running CRC-32 of the delivered bytes
     bool endReached = false;
 
     OpenEntry() = default;

@@ -161,8 +161,7 @@ ArchiveResult WriteEntry(ArchiveWriterState* state, EntryRecord* record, uint16_
     record->flags &= ~0x0008;
     record->localFlags = record->flags;
     if (!SeekInImage(state, record->localHeaderOffset) ||
-        !WriteLocalHeader(state, *record, localExtra) ||
-        !SeekInImage(state, state->bytesWritten)) {
+        !WriteLocalHeader(state, *record, localExtra) || !SeekInImage(state, state->bytesWritten)) {
         return ArchiveResult::WriteFailed;
     }
     return ArchiveResult::Ok;
@@ -225,7 +224,9 @@ ArchiveResult Store(ArchiveResult result) {
 
 }  // namespace
 
-ArchiveResult AddFileEntry(ArchiveHandle* handle, const ArchiveChar* name, const ArchiveChar* path) {
+ArchiveResult AddFileEntry(ArchiveHandle* handle,
+                           const ArchiveChar* name,
+                           const ArchiveChar* path) {
     return Store(AddEntry(handle, {SourceKind::File, name, path, nullptr, 0}));
 }
 

@@ -12,8 +12,8 @@ ArchiveResult FinishArchive(ArchiveWriterState* state) {
         if (allWritten) {
             allWritten = WriteCentralHeader(state, record);
         }
-        state->bytesWritten += kCentralFixedLength + record.nameLength +
-                               record.centralExtraLength + record.commentLength;
+        state->bytesWritten += kCentralFixedLength + record.nameLength + record.centralExtraLength +
+                               record.commentLength;
     }
     auto count = static_cast<uint32_t>(state->entries.size());
     state->entries.clear();

@@ -10,8 +10,7 @@ bool WriteNameAndExtra(ArchiveWriterState* state,
                        const EntryRecord& record,
                        const uint8_t* extra,
                        uint32_t extraLength) {
-    bool nameWritten =
-        WriteToImage(state, record.name, record.nameLength) == record.nameLength;
+    bool nameWritten = WriteToImage(state, record.name, record.nameLength) == record.nameLength;
     bool extraWritten = WriteToImage(state, extra, extraLength) == extraLength;
     return nameWritten && extraWritten;
 }

@@ -93,8 +93,8 @@ uint32_t ReadSource(ArchiveWriterState* state, const uint8_t** data, uint32_t wa
     uint32_t got = 0;
     *data = nullptr;
     if (source.file.Valid()) {
-        got = zipos::ReadFileNext(source.file.Get(), state->inputBuffer,
-                                  std::min(want, kCopyChunk));
+        got =
+            zipos::ReadFileNext(source.file.Get(), state->inputBuffer, std::min(want, kCopyChunk));
         *data = state->inputBuffer;
     } else if (source.block != nullptr) {
         got = std::min(want, source.blockLength - source.blockPosition);

@@ -5,8 +5,8 @@
 #include "zip/os_seam.h"
 
 int32_t UnixTimeFromFileTime(uint64_t fileTime) {
-    int64_t seconds = (static_cast<int64_t>(fileTime) - static_cast<int64_t>(kUnixEpochFileTime)) /
-                      10000000;
+    int64_t seconds =
+        (static_cast<int64_t>(fileTime) - static_cast<int64_t>(kUnixEpochFileTime)) / 10000000;
     return static_cast<int32_t>(static_cast<uint32_t>(seconds));
 }
 
@@ -25,8 +25,13 @@ uint32_t DosDateTimeFromFileTime(uint64_t fileTime) {
 }
 
 bool FileTimeFromDosLocal(uint16_t date, uint16_t time, uint64_t* fileTime) {
-    zipos::CalendarTime local{(date >> 9) + 1980, (date >> 5) & 0x0F, date & 0x1F, time >> 11,
-                              (time >> 5) & 0x3F, (time & 0x1F) * 2, 0};
+    zipos::CalendarTime local{(date >> 9) + 1980,
+                              (date >> 5) & 0x0F,
+                              date & 0x1F,
+                              time >> 11,
+                              (time >> 5) & 0x3F,
+                              (time & 0x1F) * 2,
+                              0};
     uint64_t localFileTime;
     return zipos::CalendarToFileTime(local, &localFileTime) &&
            zipos::LocalFileTimeToUtc(localFileTime, fileTime);

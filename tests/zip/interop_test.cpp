@@ -53,7 +53,7 @@ std::map<std::string, Bytes> MakeTree(const fs::path& root) {
 }
 
 class ZipInterop : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         tree_ = dir_.Path("tree");
         files_ = MakeTree(tree_);
@@ -90,11 +90,10 @@ TEST_F(ZipInterop, ArchivesWePassOtherToolsChecks) {
         ASSERT_EQ(ArchiveResult::Ok, AddFolderEntry(writer, ToName(folder).c_str()));
     }
     for (const auto& [name, data] : files_) {
-        ArchiveResult r = name == "skin.ini"
-                              ? AddMemoryEntry(writer, ToName(name).c_str(), data.data(),
-                                               uint32_t(data.size()))
-                              : AddFileEntry(writer, ToName(name).c_str(),
-                                             PathName(tree_ / name).c_str());
+        ArchiveResult r =
+            name == "skin.ini"
+                ? AddMemoryEntry(writer, ToName(name).c_str(), data.data(), uint32_t(data.size()))
+                : AddFileEntry(writer, ToName(name).c_str(), PathName(tree_ / name).c_str());
         ASSERT_EQ(ArchiveResult::Ok, r) << name;
     }
     const void* image = nullptr;

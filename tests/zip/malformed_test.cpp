@@ -45,11 +45,11 @@ Outcome Try(const Bytes& bytes) {
 }
 
 class MalformedArchive : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         text_ = MixedBytes(3000, 11);
-        good_ = BuildArchive({StoredEntry("first.txt", TextBytes("first")),
-                              DeflatedEntry("second.txt", text_)});
+        good_ = BuildArchive(
+            {StoredEntry("first.txt", TextBytes("first")), DeflatedEntry("second.txt", text_)});
         end_ = good_.size() - 22;
         directory_ = Field32(good_, end_ + 16);
         second_ = directory_ + 46 + 9;  // central header of the second entry
@@ -73,9 +73,9 @@ TEST_F(MalformedArchive, TheUndamagedArchiveReadsBack) {
 TEST_F(MalformedArchive, InconsistentEndRecordsDoNotOpen) {
     std::vector<std::function<void(Bytes*)>> damages = {
         [&](Bytes* b) { Set32(b, end_ + 16, uint32_t(b->size())); },  // directory outside
-        [&](Bytes* b) { Set32(b, end_ + 12, 0xFFFFFFF0); },            // size wraps the offset
-        [&](Bytes* b) { Set16(b, end_ + 8, 1); },                      // counts disagree
-        [&](Bytes* b) { Set16(b, end_ + 4, 1); },                      // multi-disk
+        [&](Bytes* b) { Set32(b, end_ + 12, 0xFFFFFFF0); },           // size wraps the offset
+        [&](Bytes* b) { Set16(b, end_ + 8, 1); },                     // counts disagree
+        [&](Bytes* b) { Set16(b, end_ + 4, 1); },                     // multi-disk
         [&](Bytes* b) { Set16(b, end_ + 6, 2); },
         [&](Bytes* b) {  // zip64-style end record: all fields at their maximum
             Set16(b, end_ + 8, 0xFFFF), Set16(b, end_ + 10, 0xFFFF);
@@ -122,15 +122,15 @@ TEST_F(MalformedArchive, UnreadableCentralRecordsFailTheEntry) {
 
 TEST_F(MalformedArchive, LocalHeadersThatDisagreeAreDamage) {
     std::vector<std::function<void(Bytes*)>> damages = {
-        [&](Bytes* b) { Set32(b, secondLocal_, 0x04034b51); },       // signature
-        [&](Bytes* b) { Set16(b, secondLocal_ + 8, 0); },            // method
-        [&](Bytes* b) { Set32(b, secondLocal_ + 14, 0x12345678); },  // CRC-32
-        [&](Bytes* b) { Set32(b, secondLocal_ + 18, 1); },           // compressed size
-        [&](Bytes* b) { Set32(b, secondLocal_ + 22, 1); },           // uncompressed size
-        [&](Bytes* b) { Set16(b, secondLocal_ + 26, 3); },           // name length
+        [&](Bytes* b) { Set32(b, secondLocal_, 0x04034b51); },                // signature
+        [&](Bytes* b) { Set16(b, secondLocal_ + 8, 0); },                     // method
+        [&](Bytes* b) { Set32(b, secondLocal_ + 14, 0x12345678); },           // CRC-32
+        [&](Bytes* b) { Set32(b, secondLocal_ + 18, 1); },                    // compressed size
+        [&](Bytes* b) { Set32(b, secondLocal_ + 22, 1); },                    // uncompressed size
+        [&](Bytes* b) { Set16(b, secondLocal_ + 26, 3); },                    // name length
         [&](Bytes* b) { Set32(b, second_ + 42, uint32_t(b->size()) - 10); },  // header past end
-        [&](Bytes* b) { Set32(b, second_ + 42, 0xFFFFFFF0); },       // offset far outside
-        [&](Bytes* b) { Set16(b, secondLocal_ + 28, 0xFFFF); },      // extra past the end
+        [&](Bytes* b) { Set32(b, second_ + 42, 0xFFFFFFF0); },                // offset far outside
+        [&](Bytes* b) { Set16(b, secondLocal_ + 28, 0xFFFF); },               // extra past the end
         [&](Bytes* b) {  // method 12 in both headers: not one the reader knows
             Set16(b, secondLocal_ + 8, 12), Set16(b, second_ + 10, 12);
         },

@@ -14,7 +14,7 @@
 namespace {
 
 class ZipReader : public ::testing::Test {
-protected:
+  protected:
     // Writes `bytes` to a fresh file and opens it; null when the open fails.
     ArchiveHandle* Open(const Bytes& bytes) {
         auto path = dir_.Path("t" + std::to_string(++files_) + ".zip");
@@ -38,7 +38,7 @@ protected:
 std::string NameOf(ArchiveHandle* reader, int32_t index) {
     ArchiveEntry entry;
     return GetArchiveEntry(reader, index, &entry) == ArchiveResult::Ok ? FromName(entry.name)
-                                                                     : "<failed>";
+                                                                       : "<failed>";
 }
 
 // Traditional encryption with the empty password, written independently of the reader's code.
@@ -103,7 +103,8 @@ TEST_F(ZipReader, GetArchiveEntryClearsItsOutputBeforeTheHandleChecks) {
 
 TEST_F(ZipReader, ExtractionInPiecesJoinsToTheWhole) {
     Bytes text = MixedBytes(30000, 2);
-    ArchiveHandle* reader = Open(BuildArchive({DeflatedEntry("a.txt", text), StoredEntry("b", text)}));
+    ArchiveHandle* reader =
+        Open(BuildArchive({DeflatedEntry("a.txt", text), StoredEntry("b", text)}));
     ASSERT_NE(nullptr, reader);
     for (int32_t index : {0, 1}) {
         Bytes joined;
@@ -162,9 +163,9 @@ TEST(ZipNames, PrefixesAreStrippedByTheStepRule) {
     struct Case {
         const char* stored;
         const char* given;
-    } cases[] = {{"/etc/x", "etc/x"},     {"C:\\x", "x"},          {"C:\\a\\..\\b/c", "b/c"},
-                 {"a\\..\\..\\x", "..\\x"}, {"../x", "../x"},        {"a/../b/../c", "c"},
-                 {"\\\\srv/x", "srv/x"},   {"a/..\\b", "b"},         {"x:y:z", "z"},
+    } cases[] = {{"/etc/x", "etc/x"},         {"C:\\x", "x"},   {"C:\\a\\..\\b/c", "b/c"},
+                 {"a\\..\\..\\x", "..\\x"},   {"../x", "../x"}, {"a/../b/../c", "c"},
+                 {"\\\\srv/x", "srv/x"},      {"a/..\\b", "b"}, {"x:y:z", "z"},
                  {"plain/name", "plain/name"}};
     for (const Case& c : cases) {
         Name stored = ToName(c.stored);
@@ -173,12 +174,11 @@ TEST(ZipNames, PrefixesAreStrippedByTheStepRule) {
 }
 
 TEST_F(ZipReader, StoredNamesAreDecodedAsUtf8AndStripped) {
-    ArchiveHandle* reader = Open(BuildArchive({StoredEntry("/etc/x", TextBytes("1")),
-                                               StoredEntry("C:\\x", TextBytes("2")),
-                                               StoredEntry("a\\..\\..\\x", TextBytes("3")),
-                                               StoredEntry("caf\xC3\xA9/\xF0\x9F\x98\x80", {}),
-                                               StoredEntry("bad\xFF\xC3", {}),
-                                               StoredEntry(std::string(300, 'n'), {})}));
+    ArchiveHandle* reader = Open(
+        BuildArchive({StoredEntry("/etc/x", TextBytes("1")), StoredEntry("C:\\x", TextBytes("2")),
+                      StoredEntry("a\\..\\..\\x", TextBytes("3")),
+                      StoredEntry("caf\xC3\xA9/\xF0\x9F\x98\x80", {}),
+                      StoredEntry("bad\xFF\xC3", {}), StoredEntry(std::string(300, 'n'), {})}));
     ASSERT_NE(nullptr, reader);
     EXPECT_EQ("etc/x", NameOf(reader, 0));
     EXPECT_EQ("x", NameOf(reader, 1));
@@ -244,8 +244,8 @@ TEST_F(ZipReader, ExtendedTimestampsReplaceTheDosTime) {
     EXPECT_EQ(e.lastWriteTime, e.creationTime);
     // 2025-06-15 00:00 local time lies within 14 hours of the same wall time in UTC.
     uint64_t utcWall = FileTimeFromUnixTime(1749945600);
-    uint64_t distance = e.lastWriteTime > utcWall ? e.lastWriteTime - utcWall
-                                                  : utcWall - e.lastWriteTime;
+    uint64_t distance =
+        e.lastWriteTime > utcWall ? e.lastWriteTime - utcWall : utcWall - e.lastWriteTime;
     EXPECT_LE(distance, 14ULL * 3600 * 10000000);
     EXPECT_EQ(0u, distance % (15ULL * 60 * 10000000));  // zones are whole quarter hours
     ASSERT_EQ(ArchiveResult::Ok, GetArchiveEntry(reader, 2, &e));
@@ -296,10 +296,9 @@ TEST_F(ZipReader, ArchivesAfterPrependedDataAndWithLongCommentsOpen) {
     Bytes archive = BuildArchive({DeflatedEntry("a.txt", text)});
     Bytes prepended = MixedBytes(12345, 9);
     prepended.insert(prepended.end(), archive.begin(), archive.end());
-    for (const Bytes& bytes : {prepended, BuildArchive({DeflatedEntry("a.txt", text)},
-                                                       std::string(1000, 'c')),
-                               BuildArchive({DeflatedEntry("a.txt", text)},
-                                            std::string(60000, 'c'))}) {
+    for (const Bytes& bytes :
+         {prepended, BuildArchive({DeflatedEntry("a.txt", text)}, std::string(1000, 'c')),
+          BuildArchive({DeflatedEntry("a.txt", text)}, std::string(60000, 'c'))}) {
         ArchiveHandle* reader = Open(bytes);
         ASSERT_NE(nullptr, reader);
         Bytes out(text.size());

@@ -106,8 +106,8 @@ TEST(ZipWriter, StoredSuffixesFollowTheLastFullStop) {
     struct Case {
         const char* name;
         bool stored;
-    } cases[] = {{"x.zip", true},   {"X.ZiP", true},     {"lib/a.JAR", true}, {"a.zipx", false},
-                 {"noext", false},  {"a.zip/b", false},  {"zip", false},      {".jar", true}};
+    } cases[] = {{"x.zip", true},  {"X.ZiP", true},    {"lib/a.JAR", true}, {"a.zipx", false},
+                 {"noext", false}, {"a.zip/b", false}, {"zip", false},      {".jar", true}};
     std::vector<std::pair<std::string, Bytes>> entries;
     for (const Case& c : cases) {
         entries.push_back({c.name, data});
@@ -315,8 +315,8 @@ TEST(ZipWriter, FileEntriesTakeAttributesTimesAndData) {
     ArchiveHandle* writer = CreateArchiveInMemory(1 << 20);
     ASSERT_NE(nullptr, writer);
     for (const char* leaf : {"tool.exe", "plain.txt", "empty.txt"}) {
-        EXPECT_EQ(ArchiveResult::Ok, AddFileEntry(writer, ToName(leaf).c_str(),
-                                                  PathName(dir.Path(leaf)).c_str()));
+        EXPECT_EQ(ArchiveResult::Ok,
+                  AddFileEntry(writer, ToName(leaf).c_str(), PathName(dir.Path(leaf)).c_str()));
     }
     EXPECT_EQ(ArchiveResult::CannotOpen,
               AddFileEntry(writer, ARCHIVE_TEXT("gone"), PathName(dir.Path("gone")).c_str()));

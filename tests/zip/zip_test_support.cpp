@@ -55,7 +55,8 @@ Name PathName(const std::filesystem::path& path) {
 
 void WriteBytes(const std::filesystem::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 Bytes ReadBytes(const std::filesystem::path& path) {
@@ -211,10 +212,9 @@ Bytes WriteArchive(const std::vector<std::pair<std::string, Bytes>>& entries) {
     bool ok = true;
     for (const auto& [name, data] : entries) {
         Name wide = ToName(name);
-        ArchiveResult r = data.empty()
-                              ? AddFolderEntry(writer, wide.c_str())
-                              : AddMemoryEntry(writer, wide.c_str(), data.data(),
-                                               static_cast<uint32_t>(data.size()));
+        ArchiveResult r = data.empty() ? AddFolderEntry(writer, wide.c_str())
+                                       : AddMemoryEntry(writer, wide.c_str(), data.data(),
+                                                        static_cast<uint32_t>(data.size()));
         ok = ok && r == ArchiveResult::Ok;
     }
     const void* image = nullptr;

@@ -14,14 +14,14 @@ using Name = std::basic_string<ArchiveChar>;
 
 // A folder under the system's temporary folder, removed with everything in it at destruction.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     std::filesystem::path Path(const std::string& leaf) const { return root_ / leaf; }
 
-private:
+  private:
     std::filesystem::path root_;
 };
 
@@ -39,7 +39,7 @@ Bytes RawDeflate(const Bytes& bytes);
 // One entry of a hand-made archive; every field is written as given.
 struct RawEntry {
     std::string name;
-    Bytes data;              // the stored (possibly compressed or encrypted) bytes
+    Bytes data;  // the stored (possibly compressed or encrypted) bytes
     uint32_t crc = 0;
     uint32_t uncompressedSize = 0;
     uint16_t method = 0;
