@@ -1,5 +1,6 @@
 // GetArchiveEntry: describes one entry (converted name, Windows attributes, times, sizes) from its
 // central record and its local extra field, or answers the count query.
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -74,10 +75,15 @@ ArchiveResult DescribeEntry(ArchiveReaderState* state, int32_t index, ArchiveEnt
         return ArchiveResult::DamagedArchive;
     }
     std::vector<uint8_t> extra(dataStart - extraStart);
+    // The extra field often came in with the local header; otherwise it is read on its own.
+    uint64_t headerStart = extraStart - kLocalHeaderSize - state->record.nameLength;
     uint32_t got = 0;
-    if (!extra.empty() && (!zipos::ReadFileAt(state->file.Get(), extraStart, extra.data(),
-                                              static_cast<uint32_t>(extra.size()), &got) ||
-                           got != extra.size())) {
+    if (dataStart - headerStart <= state->localGot) {
+        std::copy(state->localBytes + (extraStart - headerStart),
+                  state->localBytes + (dataStart - headerStart), extra.begin());
+    } else if (!zipos::ReadFileAt(state->file.Get(), extraStart, extra.data(),
+                                  static_cast<uint32_t>(extra.size()), &got) ||
+               got != extra.size()) {
         return ArchiveResult::ReadFailed;
     }
     const CentralRecord& r = state->record;
@@ -97,10 +103,13 @@ ArchiveResult DescribeEntry(ArchiveReaderState* state, int32_t index, ArchiveEnt
     out.uncompressedSize = static_cast<int32_t>(r.uncompressedSize);
     // A DOS date that is no calendar date (month or day 0, and so on) gives time 0 in all three
     // fields, the file-time origin; an extended timestamp may still replace them below.
-    uint64_t dosTime = 0;
-    if (!FileTimeFromDosLocal(r.dosDate, r.dosTime, &dosTime)) {
-        dosTime = 0;
+    uint32_t key = (uint32_t{r.dosDate} << 16) | r.dosTime;
+    if (!state->dosConverted || state->dosKey != key) {
+        state->dosValid = FileTimeFromDosLocal(r.dosDate, r.dosTime, &state->dosFileTime);
+        state->dosKey = key;
+        state->dosConverted = true;
     }
+    uint64_t dosTime = state->dosValid ? state->dosFileTime : 0;
     out.lastAccessTime = out.creationTime = out.lastWriteTime = dosTime;
     ApplyExtendedTimestamp(extra, &out);
     *entry = out;

@@ -28,18 +28,34 @@ bool StartExtraction(ArchiveReaderState* state) {
         dataStart + r.compressedSize > state->fileSize) {
         return false;
     }
-    std::unique_ptr<OpenEntry> entry(new (std::nothrow) OpenEntry);
+    std::unique_ptr<OpenEntry> entry = std::move(state->spare);
     if (!entry) {
-        return false;
+        entry.reset(new (std::nothrow) OpenEntry);
+        if (!entry) {
+            return false;
+        }
     }
+    entry->input = entry->buffer;
+    entry->inputLeft = 0;
     entry->method = r.method;
     entry->compressedLeft = r.compressedSize;
     entry->uncompressedLeft = r.uncompressedSize;
     entry->readPosition = dataStart;
     entry->expectedCrc = r.crc;
+    entry->crc = 0;
+    entry->endReached = false;
+    entry->keys = CryptKeys{};
+    entry->headerLeft = 0;
     if (r.method == 8) {
         // A failed set-up leaves inflateReady false, and every read of the entry then fails.
-        entry->inflateReady = inflateInit2(&entry->stream, -MAX_WBITS) == Z_OK;
+        if (entry->inflateReady && inflateReset(&entry->stream) != Z_OK) {
+            inflateEnd(&entry->stream);
+            entry->inflateReady = false;
+        }
+        if (!entry->inflateReady) {
+            entry->stream = z_stream{};
+            entry->inflateReady = inflateInit2(&entry->stream, -MAX_WBITS) == Z_OK;
+        }
     }
     entry->encrypted = (r.flags & 0x0001) != 0;
     if (entry->encrypted) {
@@ -200,7 +216,9 @@ OpenEntry::~OpenEntry() {
 }
 
 void CloseOpenEntry(ArchiveReaderState* state) {
-    state->open.reset();
+    if (state->open) {
+        state->spare = std::move(state->open);
+    }
     state->openIndex = -1;
 }
 

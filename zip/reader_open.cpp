@@ -77,6 +77,7 @@ bool ReadCursorRecord(ArchiveReaderState* state) {
     uint8_t bytes[kCentralHeaderSize + kMaxNameBytes];
     uint32_t got = 0;
     state->cursorValid = false;
+    state->checkedEntry = -1;
     state->nameBytes = 0;
     state->name[0] = 0;
     if (!zipos::ReadFileAt(state->file.Get(), state->cursorPosition, bytes, sizeof bytes, &got) ||
@@ -136,12 +137,18 @@ bool MoveCursorTo(ArchiveReaderState* state, uint32_t index) {
 }
 
 bool CheckLocalHeader(ArchiveReaderState* state, uint64_t* extraStart, uint64_t* dataStart) {
+    if (state->checkedEntry == state->cursorNumber) {
+        *extraStart = state->checkedExtraStart;
+        *dataStart = state->checkedDataStart;
+        return true;
+    }
     const CentralRecord& r = state->record;
     uint64_t position = r.localHeaderOffset + state->bytesBefore;
-    uint8_t bytes[kLocalHeaderSize];
-    uint32_t got = 0;
-    if (!zipos::ReadFileAt(state->file.Get(), position, bytes, kLocalHeaderSize, &got) ||
-        got != kLocalHeaderSize || LoadU32(bytes) != 0x04034b50) {
+    const uint8_t* bytes = state->localBytes;
+    state->localGot = 0;
+    if (!zipos::ReadFileAt(state->file.Get(), position, state->localBytes, kLocalPeek,
+                           &state->localGot) ||
+        state->localGot < kLocalHeaderSize || LoadU32(bytes) != 0x04034b50) {
         return false;
     }
     uint16_t flags = LoadU16(bytes + 6);
@@ -161,7 +168,13 @@ bool CheckLocalHeader(ArchiveReaderState* state, uint64_t* extraStart, uint64_t*
     }
     *extraStart = position + kLocalHeaderSize + nameLength;
     *dataStart = *extraStart + extraLength;
-    return *dataStart <= state->fileSize;
+    if (*dataStart > state->fileSize) {
+        return false;
+    }
+    state->checkedEntry = state->cursorNumber;
+    state->checkedExtraStart = *extraStart;
+    state->checkedDataStart = *dataStart;
+    return true;
 }
 
 ArchiveHandle* OpenArchiveReader(const ArchiveChar* path) {

@@ -15,6 +15,7 @@ constexpr uint32_t kReadChunk = 16384;
 constexpr uint32_t kCentralHeaderSize = 46;
 constexpr uint32_t kLocalHeaderSize = 30;
 constexpr uint32_t kEndRecordSize = 22;
+constexpr uint32_t kLocalPeek = 160;  // local header plus a typical name and extra field
 
 // The fields of one central-directory record, as stored.
 struct CentralRecord {
@@ -76,8 +77,24 @@ struct ArchiveReaderState {
     char name[kArchiveNameUnits] = {};  // stored name bytes, cut to 259, NUL-terminated
     uint32_t nameBytes = 0;
 
+    // The local header last checked (for entry `checkedEntry`, -1 when none), with the bytes
+    // that followed it: a description and the extraction after it read the header only once.
+    int64_t checkedEntry = -1;
+    uint64_t checkedExtraStart = 0;
+    uint64_t checkedDataStart = 0;
+    uint8_t localBytes[kLocalPeek] = {};
+    uint32_t localGot = 0;
+
     std::unique_ptr<OpenEntry> open;
     int32_t openIndex = -1;
+    std::unique_ptr<OpenEntry> spare;  // a closed entry's read state, reused by the next start
+
+    // The last DOS date and time converted, and its result: most archives stamp all their
+    // entries alike, and the zone conversion asks the system each time.
+    uint32_t dosKey = 0;
+    bool dosConverted = false;
+    bool dosValid = false;
+    uint64_t dosFileTime = 0;
 
     ArchiveEntry cache{};
     int32_t cacheIndex = -1;
@@ -88,7 +105,8 @@ struct ArchiveReaderState {
 [[nodiscard]] bool MoveCursorTo(ArchiveReaderState* state, uint32_t index);
 
 // Checks the local header of the cursor's entry against its central record; on success gives the
-// absolute positions of the local extra field and of the entry data.
+// absolute positions of the local extra field and of the entry data. The bytes read from the
+// header on are kept in localBytes (localGot of them).
 [[nodiscard]] bool CheckLocalHeader(ArchiveReaderState* state,
                                     uint64_t* extraStart,
                                     uint64_t* dataStart);
