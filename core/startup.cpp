@@ -12,6 +12,7 @@
 #include "core/command_line.h"
 #include "core/settings.h"
 #include "core/worker.h"
+#include "curtain/curtain.h"
 #include "curtain/window.h"
 
 namespace {
@@ -113,14 +114,20 @@ int RunSweeply(HINSTANCE instance, const wchar_t* commandLine) {
         return 0;
     }
     if (VisibleMode) {
-        // The curtain is not part of this build yet: a shown run ends here, quietly.
-        DestroyWindow(MainWindow);
-        Gdiplus::GdiplusShutdown(GdiplusToken);
-        return 0;
-    }
-    WorkerThread = StartCleaningWorker();
-    if (WorkerThread == nullptr) {
-        return 0;
+        // A failed set-up has already released what it made and shut GDI+ down.
+        if (!SetUpCurtain()) {
+            return 0;
+        }
+        // Shown fully transparent: the first paint fades it in, then starts the worker and the
+        // animation (so WorkerThread is set from the message loop).
+        SetLayeredWindowAttributes(MainWindow, 0, 0, LWA_ALPHA);
+        SetCursor(ArrowCursor);
+        ShowWindow(MainWindow, SW_SHOWNORMAL);
+    } else {
+        WorkerThread = StartCleaningWorker();
+        if (WorkerThread == nullptr) {
+            return 0;
+        }
     }
     int exitCode = RunMessageLoop();
     if (WorkerThread != nullptr) {

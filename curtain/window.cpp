@@ -1,18 +1,82 @@
-// Window procedure of Sweeply's single window. A silent run's message-only window only ever sees
-// the worker's closing message and its own destruction.
+// Window procedure of Sweeply's single window. In a shown run it is the curtain, the user's only
+// control; a silent run's message-only window only ever sees the worker's closing message and
+// its own destruction.
 #include "curtain/window.h"
+
+#include <windowsx.h>
 
 #include "core/run_state.h"
 #include "core/settings.h"
+#include "curtain/curtain.h"
 
 namespace {
 
+// The window moves RunState upwards only, and only while the user still has a say (below 2).
+void AskOrConfirmAbort() {
+    if (VisibleMode) {
+        InvalidateStatusStrip();
+    }
+    RunState = RunState + 1;
+}
+
+void OnDestroy() {
+    if (VisibleMode) {
+        ReleaseCurtain();
+    }
+    PostQuitMessage(0);
+}
+
+void OnPaint(HWND window) {
+    PAINTSTRUCT paint;
+    BeginPaint(window, &paint);
+    PaintCurtain();
+    EndPaint(window, &paint);
+}
+
 void OnKeyDown(WPARAM key) {
-    if (key != VK_ESCAPE || RunState >= Aborting) {
+    if (key == VK_ESCAPE && RunState < Aborting) {
+        AskOrConfirmAbort();
+    }
+}
+
+void OnMouseMove(int x, int y) {
+    if (Curtain.helpLink == nullptr || Curtain.closeMark == nullptr) {
         return;
     }
-    InvalidateStatusStrip();
-    RunState = RunState + 1;
+    if (PointInRegion(Curtain.helpLink, x, y)) {
+        SetCursor(HandCursor);
+    } else if (PointInRegion(Curtain.closeMark, x, y)) {
+        if (RunState < Aborting) {
+            SetCursor(HandCursor);
+        }
+    } else {
+        SetCursor(ArrowCursor);
+    }
+}
+
+// Invalidates the help link's area so that "Please wait..." replaces the link.
+void InvalidateHelpLink(HWND window) {
+    HRGN area = nullptr;
+    if (Gdiplus::DllExports::GdipGetRegionHRgn(Curtain.helpLink, Curtain.graphics, &area) !=
+            Gdiplus::Ok ||
+        area == nullptr) {
+        return;
+    }
+    InvalidateRgn(window, area, TRUE);
+    DeleteObject(area);
+}
+
+void OnLeftButtonDown(HWND window, int x, int y) {
+    if (!VisibleMode) {
+        return;
+    }
+    if (!OpenHomePage && PointInRegion(Curtain.helpLink, x, y)) {
+        OpenHomePage = true;
+        InvalidateHelpLink(window);
+    }
+    if (RunState < Aborting && PointInRegion(Curtain.closeMark, x, y)) {
+        AskOrConfirmAbort();
+    }
 }
 
 }  // namespace
@@ -20,10 +84,19 @@ void OnKeyDown(WPARAM key) {
 LRESULT CALLBACK SweeplyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_DESTROY:
-            PostQuitMessage(0);
+            OnDestroy();
+            return 0;
+        case WM_PAINT:
+            OnPaint(window);
             return 0;
         case WM_KEYDOWN:
             OnKeyDown(wParam);
+            return 0;
+        case WM_MOUSEMOVE:
+            OnMouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+            return 0;
+        case WM_LBUTTONDOWN:
+            OnLeftButtonDown(window, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
             return 0;
         case WM_CLEANING_DONE:
             DestroyWindow(window);

@@ -56,8 +56,12 @@ TEST(SweeplyRun, FollowUpProgramWithoutArguments) {
     TempFolder folder;
     std::wstring log = folder / L"recorder.log";
     ScopedEnv logVariable(L"SWEEPLY_STANDIN_LOG", log);
+    // With the option first the whole line is the task string: a copy in the temporary folder
+    // keeps the build's own path (which may hold a token such as "opera") out of it.
+    std::wstring recorder = folder / L"recorder.exe";
+    ASSERT_TRUE(CopyFileW(BinPath(L"recorder.exe").c_str(), recorder.c_str(), FALSE));
 
-    RunResult run = RunSweeply(L"--ext=" + BinPath(L"recorder.exe"));
+    RunResult run = RunSweeply(L"--ext=" + recorder);
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0u);
     std::vector<std::string> lines = ReadLog(log, 1, 10000);

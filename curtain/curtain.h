@@ -1,0 +1,67 @@
+// The curtain of a shown run: its drawing resources (made by SetUpCurtain, released by
+// ReleaseCurtain), the painting with the fade-in, and the animation thread.
+#pragma once
+
+#include <windows.h>
+
+#include <objidl.h>  // GDI+ needs the COM declarations that WIN32_LEAN_AND_MEAN leaves out
+
+#include <gdiplus.h>
+
+// A GDI+ bitmap made from one of the program's resources, with the status of the call that
+// made it (Ok only when the bitmap exists).
+struct ImageResource {
+    Gdiplus::GpBitmap* bitmap = nullptr;
+    Gdiplus::GpStatus status = Gdiplus::GenericError;
+};
+
+// The animated image at the bottom left and what its thread needs to play it.
+struct Animation {
+    ImageResource image;
+    Gdiplus::PropertyItem* frameDelay = nullptr;  // PropertyTagFrameDelay, hundredths of a second
+    UINT frameCount = 0;
+    INT x = 0;
+    INT y = 0;
+};
+
+// Everything the curtain draws with; process-wide, like the settings it is drawn from.
+struct CurtainResources {
+    Gdiplus::GpGraphics* graphics = nullptr;  // drawn on from the UI and the animation thread
+    ImageResource logo;
+    Gdiplus::GpRegion* closeMark = nullptr;
+    Gdiplus::GpRegion* helpLink = nullptr;
+    Animation animation;
+    volatile LONG animationRunning = 0;  // set by the animation thread, cleared on release
+    HANDLE animationThread = nullptr;
+    int fadeLevel = 0;  // below 200: the fade-in has not run yet
+};
+
+extern CurtainResources Curtain;
+
+// Makes the graphics, the logo, the two hot regions and the animation for MainWindow. On any
+// failure releases what was made (GDI+ shut down included) and returns false.
+[[nodiscard]] bool SetUpCurtain();
+
+// Stops the animation thread (bounded wait), deletes every GDI+ object and shuts GDI+ down.
+// Safe to call more than once.
+void ReleaseCurtain();
+
+// WM_PAINT of a shown run, between BeginPaint and EndPaint: logo, texts, and at the first
+// paint the fade-in followed by the start of the worker and the animation thread.
+void PaintCurtain();
+
+// The status line for RunState and the help link (or "Please wait..." once it was clicked).
+void PaintStatusTexts();
+
+// Thread procedure: plays the Animation it is given until the running flag is cleared.
+unsigned __stdcall AnimationThread(void* animation);
+
+// A GDI+ bitmap from the resource `found` of the program's own module; the bitmap owns a copy
+// of the bytes. `status` is Ok only when the bitmap was made.
+[[nodiscard]] ImageResource LoadImageResource(HRSRC found);
+
+// Fills `animation` from the "CLEANING" resource; false when it is missing or unreadable.
+[[nodiscard]] bool LoadAnimation(Animation* animation);
+
+// Whether the client point (x, y) lies in `region`, measured with the curtain's graphics.
+[[nodiscard]] bool PointInRegion(Gdiplus::GpRegion* region, int x, int y);

@@ -1,0 +1,182 @@
+// Painting the curtain: the logo, the status line for RunState and the help link, and at the
+// first paint the fade-in that then starts the worker and the animation.
+#include "curtain/curtain.h"
+
+#include <process.h>
+
+#include "core/run_state.h"
+#include "core/settings.h"
+#include "core/worker.h"
+
+using namespace Gdiplus;
+using namespace Gdiplus::DllExports;
+
+namespace {
+
+constexpr ARGB kTextColour = 0xFF3B86A4;
+constexpr ARGB kWarningColour = 0xFFDC6464;
+constexpr REAL kTextPixels = 20;
+constexpr int kStatusTop = 30;
+constexpr int kFadeDone = 200;  // a fade level from here on means the fade-in has run
+constexpr int kFadeStep = 25;
+constexpr int kFadeLast = 250;  // the last stepped alpha; 255 follows
+constexpr DWORD kFadePauseMs = 20;
+
+// The family for the curtain's texts. "Verdana" where it exists; otherwise GDI+'s generic
+// sans-serif family (Wine's prefix has no Verdana, and without a family no text is drawn).
+// The generic family belongs to GDI+ and is never deleted.
+struct TextFamily {
+    GpFontFamily* family = nullptr;
+    bool owned = false;
+};
+
+TextFamily CreateTextFamily() {
+    TextFamily text;
+    if (GdipCreateFontFamilyFromName(L"Verdana", nullptr, &text.family) == Ok) {
+        text.owned = true;
+        return text;
+    }
+    text.family = nullptr;
+    if (GdipGetGenericFontFamilySansSerif(&text.family) != Ok) {
+        text.family = nullptr;
+    }
+    return text;
+}
+
+void DeleteTextFamily(TextFamily* text) {
+    if (text->owned && text->family != nullptr) {
+        GdipDeleteFontFamily(text->family);
+    }
+    *text = TextFamily{};
+}
+
+GpFont* CreateTextFont(const TextFamily& text, INT style) {
+    GpFont* font = nullptr;
+    if (text.family == nullptr ||
+        GdipCreateFont(text.family, kTextPixels, style, UnitPixel, &font) != Ok) {
+        return nullptr;
+    }
+    return font;
+}
+
+GpSolidFill* CreateBrush(ARGB colour) {
+    GpSolidFill* brush = nullptr;
+    if (GdipCreateSolidFill(colour, &brush) != Ok) {
+        return nullptr;
+    }
+    return brush;
+}
+
+// Top-left corner at (x, y), an empty layout rectangle (no wrapping, no clipping), no format.
+// A missing font or brush leaves the text out, as a failed drawing call would.
+void DrawText(const wchar_t* text, GpFont* font, GpSolidFill* brush, LONG x, LONG y) {
+    if (font == nullptr || brush == nullptr) {
+        return;
+    }
+    RectF layout{static_cast<REAL>(x), static_cast<REAL>(y), 0, 0};
+    GdipDrawString(Curtain.graphics, text, -1, font, &layout, nullptr, brush);
+}
+
+void DrawWarning(const wchar_t* text, GpFont* font, LONG x) {
+    GpSolidFill* warning = CreateBrush(kWarningColour);
+    DrawText(text, font, warning, x, kStatusTop);
+    if (warning != nullptr) {
+        GdipDeleteBrush(warning);
+    }
+}
+
+void DrawStatusLine(GpFont* font, GpSolidFill* brush) {
+    const LONG right = WorkArea.right;
+    switch (RunState) {
+        case Running:
+            DrawText(L"x", font, brush, right - 55, kStatusTop);
+            break;
+        case AbortAsked:
+            DrawText(L"Do you want to abort the cleaning process?", font, brush, right - 560,
+                     kStatusTop);
+            DrawWarning(L"X", font, right - 50);
+            break;
+        case CCleanerMissing:
+            DrawWarning(L"Warning! Could not find CCleaner.exe!", font, right - 560);
+            break;
+        case Complete:
+            DrawText(L"Cleaning Complete!", font, brush, right - 250, kStatusTop);
+            break;
+        default:  // Aborting, and any value nobody should have set
+            DrawText(L"Sweeply is shutting down. Please wait...", font, brush, right - 560,
+                     kStatusTop);
+            break;
+    }
+}
+
+void DrawHelpLink(const TextFamily& family, GpFont* font, GpSolidFill* brush) {
+    const LONG right = WorkArea.right;
+    const LONG bottom = WorkArea.bottom;
+    if (OpenHomePage) {
+        DrawText(L"Please wait...", font, brush, right - 230, bottom - 50);
+        return;
+    }
+    GpFont* linkFont = CreateTextFont(family, FontStyleBold | FontStyleUnderline);
+    DrawText(L"Help and Support", linkFont, brush, right - 235, bottom - 50);
+    if (linkFont != nullptr) {
+        GdipDeleteFont(linkFont);
+    }
+}
+
+// Eleven steps of 20 ms (alpha 0, 25, ... 250), then fully opaque; the level ends at 275 so
+// that later paints skip this.
+void FadeIn() {
+    Curtain.fadeLevel = 0;
+    while (Curtain.fadeLevel <= kFadeLast) {
+        SetLayeredWindowAttributes(MainWindow, 0, static_cast<BYTE>(Curtain.fadeLevel), LWA_ALPHA);
+        Sleep(kFadePauseMs);
+        Curtain.fadeLevel += kFadeStep;
+    }
+    SetLayeredWindowAttributes(MainWindow, 0, 255, LWA_ALPHA);
+}
+
+void StartWorkerAndAnimation() {
+    WorkerThread = StartCleaningWorker();
+    if (WorkerThread == nullptr) {
+        // Nothing would ever close the curtain: end the run as start-up does when its worker
+        // cannot start.
+        PostMessageW(MainWindow, WM_CLEANING_DONE, 0, 0);
+        return;
+    }
+    uintptr_t thread = _beginthreadex(nullptr, 0, AnimationThread, &Curtain.animation, 0, nullptr);
+    Curtain.animationThread = reinterpret_cast<HANDLE>(thread);
+}
+
+}  // namespace
+
+void PaintCurtain() {
+    if (!VisibleMode) {
+        return;
+    }
+    if (Curtain.graphics != nullptr) {
+        GdipDrawImageI(Curtain.graphics, Curtain.logo.bitmap, 10, 2);
+        PaintStatusTexts();
+    }
+    if (Curtain.fadeLevel < kFadeDone) {
+        FadeIn();
+        StartWorkerAndAnimation();
+    }
+}
+
+void PaintStatusTexts() {
+    if (!VisibleMode || Curtain.graphics == nullptr) {
+        return;
+    }
+    TextFamily family = CreateTextFamily();
+    GpFont* font = CreateTextFont(family, FontStyleBold);
+    GpSolidFill* brush = CreateBrush(kTextColour);
+    DrawStatusLine(font, brush);
+    DrawHelpLink(family, font, brush);
+    if (brush != nullptr) {
+        GdipDeleteBrush(brush);
+    }
+    if (font != nullptr) {
+        GdipDeleteFont(font);
+    }
+    DeleteTextFamily(&family);
+}

@@ -1,0 +1,456 @@
+// Shown runs under Wine, judged by the screen: the curtain's pictures and texts for each state,
+// Escape and the close mark, the cursor, the help link and the home page, the order of fade-in,
+// worker and animation, and the release of everything with the window. Most runs use the probe
+// build (Sweeply's own start-up and curtain over a step that holds the curtain open).
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "tests/curtain/screen.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+using namespace testing_support;
+
+constexpr DWORD kBackground = 0xDCDCDC;
+constexpr DWORD kText = 0x3B86A4;
+constexpr DWORD kWarning = 0xDC6464;
+constexpr DWORD kWaitMs = 20000;
+
+bool WaitFor(const std::function<bool()>& condition, DWORD waitMs = kWaitMs) {
+    for (DWORD waited = 0;; waited += 50) {
+        if (condition()) {
+            return true;
+        }
+        if (waited >= waitMs) {
+            return false;
+        }
+        Sleep(50);
+    }
+}
+
+// Keeps a shot as NAME.bmp in the folder named by SWEEPLY_SCREENSHOT_DIR, when that is set (the
+// pictures in docs/ come from there).
+void Keep(const Screenshot& shot, const wchar_t* name) {
+    wchar_t folder[MAX_PATH];
+    DWORD length = GetEnvironmentVariableW(L"SWEEPLY_SCREENSHOT_DIR", folder, MAX_PATH);
+    if (length > 0 && length < MAX_PATH && shot.width > 0) {
+        EXPECT_TRUE(shot.Save(std::wstring(folder) + L"\\" + name + L".bmp")) << Narrow(name);
+    }
+}
+
+bool LogHas(const std::vector<std::string>& lines, const std::string& start) {
+    for (const std::string& line : lines) {
+        if (line.compare(0, start.size(), start) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Longest horizontal run of text-coloured pixels in `area`: an underline is one long run.
+int LongestTextRun(const Screenshot& shot, const RECT& area) {
+    int longest = 0;
+    for (LONG y = area.top; y < area.bottom; ++y) {
+        int run = 0;
+        for (LONG x = area.left; x < area.right; ++x) {
+            run = shot.At(x, y) == kText ? run + 1 : 0;
+            longest = std::max(longest, run);
+        }
+    }
+    return longest;
+}
+
+// The curtain's layout in screen coordinates (the window covers the work area from (0, 0)).
+struct Layout {
+    LONG right = 0;
+    LONG bottom = 0;
+    RECT statusLeft;   // where only the long texts reach: question, warning, shutting down
+    RECT statusRight;  // where the close mark and the red "X" stand
+    RECT complete;     // the middle of "Cleaning Complete!", which no other text reaches
+    RECT animation;
+    RECT helpLink;
+};
+
+Layout CurtainLayout() {
+    RECT work = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    Layout l;
+    l.right = work.right;
+    l.bottom = work.bottom;
+    l.statusLeft = {l.right - 560, 30, l.right - 260, 60};
+    l.statusRight = {l.right - 58, 30, l.right, 60};
+    l.complete = {l.right - 250, 30, l.right - 100, 60};
+    l.animation = {26, l.bottom - 72, 26 + 64, l.bottom - 72 + 47};
+    l.helpLink = {l.right - 240, l.bottom - 52, l.right, l.bottom - 8};
+    return l;
+}
+
+enum class Status { Running, Question, ShuttingDown, Warning, Complete };
+
+bool Shows(const Screenshot& shot, const Layout& l, Status status) {
+    int left = shot.Count(l.statusLeft, kText);
+    int red = shot.Count(l.statusRight, kWarning);
+    int mark = shot.Count(l.statusRight, kText);
+    int complete = shot.Count(l.complete, kText);
+    switch (status) {
+        case Status::Running:
+            return left == 0 && red == 0 && mark > 0 && complete == 0;
+        case Status::Question:
+            return left > 0 && red > 0 && mark == 0;
+        case Status::ShuttingDown:
+            return left > 0 && red == 0 && mark == 0;
+        case Status::Warning:
+            return left == 0 && shot.Count(l.statusLeft, kWarning) > 0 && red == 0 && mark == 0;
+        case Status::Complete:
+            return left == 0 && red == 0 && complete > 0;
+    }
+    return false;
+}
+
+// One run of a probe build: its log, the file that holds the curtain open, and the process.
+class CurtainRun : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(WriteTextFile(hold_, "hold")); }
+
+    void TearDown() override {
+        DeleteFileW(hold_.c_str());
+        if (process_ != nullptr) {
+            if (WaitForSingleObject(process_, kWaitMs) != WAIT_OBJECT_0) {
+                TerminateProcess(process_, 1);
+                ADD_FAILURE() << "the run did not end";
+            }
+            CloseHandle(process_);
+        }
+    }
+
+    // Starts `program` with `task` and waits until the curtain is up and the step has begun.
+    void Start(const wchar_t* program, const wchar_t* task) {
+        std::wstring line = Quote(BinPath(program)) + L" " + task;
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION info = {};
+        ASSERT_TRUE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                   &startup, &info));
+        CloseHandle(info.hThread);
+        process_ = info.hProcess;
+        ASSERT_TRUE(WaitFor([&] { return LogHas(Log(), "step alpha="); })) << "worker never ran";
+        window_ = FindWindowW(L"Sweeply", L"Sweeply");
+        ASSERT_NE(window_, nullptr);
+    }
+
+    // Lets the step end and waits for the process; returns its exit code.
+    DWORD Finish() {
+        DeleteFileW(hold_.c_str());
+        DWORD exitCode = 1;
+        if (WaitForSingleObject(process_, kWaitMs) == WAIT_OBJECT_0) {
+            GetExitCodeProcess(process_, &exitCode);
+        }
+        CloseHandle(process_);
+        process_ = nullptr;
+        return exitCode;
+    }
+
+    std::vector<std::string> Log() { return ReadLog(log_); }
+
+    // Waits for the screen to show `status`; returns the shot that showed it (empty if none).
+    Screenshot WaitForStatus(Status status) {
+        Screenshot shot;
+        WaitFor([&] {
+            shot = CaptureScreen();
+            return Shows(shot, layout_, status);
+        });
+        return Shows(shot, layout_, status) ? shot : Screenshot{};
+    }
+
+    void PressEscape() { PostMessageW(window_, WM_KEYDOWN, VK_ESCAPE, 0x00010001); }
+
+    // A real click: the pointer moves there and the left button goes down and up.
+    void ClickAt(LONG x, LONG y) {
+        SetCursorPos(x, y);
+        Sleep(50);
+        mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+        mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    }
+
+    // Has the curtain's thread handle a message, so that what the animation thread drew
+    // reaches the screen (Wine shows another thread's drawing only then).
+    void Nudge() { SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_BLOCK, 2000, nullptr); }
+
+    TempFolder folder_;
+    std::wstring log_ = folder_ / L"probe.log";
+    std::wstring hold_ = folder_ / L"hold";
+    ScopedEnv logVariable_{L"SWEEPLY_STANDIN_LOG", log_};
+    ScopedEnv holdVariable_{L"SWEEPLY_STANDIN_PROBE_HOLD", hold_};
+    Layout layout_ = CurtainLayout();
+    HANDLE process_ = nullptr;
+    HWND window_ = nullptr;
+};
+
+TEST_F(CurtainRun, ShowsLogoAnimationAndTextsThenCompletes) {
+    ASSERT_NO_FATAL_FAILURE(Start(L"SweeplyProbe.exe", L"opera"));
+    const Layout& l = layout_;
+    EXPECT_EQ(GetWindowLongW(window_, GWL_EXSTYLE) & (WS_EX_LAYERED | WS_EX_TOPMOST),
+              WS_EX_LAYERED | WS_EX_TOPMOST);
+    RECT frame = {};
+    GetWindowRect(window_, &frame);
+    EXPECT_EQ(frame.left, 0);
+    EXPECT_EQ(frame.top, 0);
+    EXPECT_EQ(frame.right, l.right);
+    EXPECT_EQ(frame.bottom, l.bottom);
+
+    ASSERT_TRUE(WaitFor([&] { return LogHas(Log(), "watch alpha=255 worker=1 animation=1"); }));
+    Sleep(1200);  // the animation's first frame comes a second after its thread starts
+    Nudge();
+    Screenshot first = WaitForStatus(Status::Running);
+    ASSERT_GT(first.width, 0) << "no close mark in the status line";
+    for (POINT p : {POINT{l.right / 2, l.bottom / 2}, POINT{400, 300}, POINT{l.right - 5, 100},
+                    POINT{5, l.bottom - 5}}) {
+        EXPECT_EQ(first.At(p.x, p.y), kBackground) << p.x << "," << p.y;
+    }
+    RECT logo = first.BoundsOfOther(RECT{0, 0, 600, 200}, kBackground);
+    EXPECT_EQ(logo.left, 10);
+    EXPECT_EQ(logo.top, 2);
+    EXPECT_EQ(logo.right, 10 + 270);
+    EXPECT_EQ(logo.bottom, 2 + 110);
+    RECT corner = {0, l.bottom - 200, 300, l.bottom};
+    RECT moving = first.BoundsOfOther(corner, kBackground);
+    EXPECT_GE(moving.left, l.animation.left);
+    EXPECT_GE(moving.top, l.animation.top);
+    EXPECT_LE(moving.right, l.animation.right);
+    EXPECT_LE(moving.bottom, l.animation.bottom);
+    EXPECT_GT(moving.right - moving.left, 32) << "no animation frame drawn";
+    EXPECT_GE(LongestTextRun(first, l.helpLink), 120) << "no underlined help link";
+
+    bool changed = WaitFor(
+        [&] {
+            Sleep(170);
+            Nudge();
+            return !CaptureScreen().SameIn(first, l.animation);
+        },
+        5000);
+    EXPECT_TRUE(changed) << "the animation stands still";
+    Keep(first, L"curtain-running");
+
+    DeleteFileW(hold_.c_str());
+    Screenshot complete = WaitForStatus(Status::Complete);
+    EXPECT_GT(complete.width, 0) << "no \"Cleaning Complete!\"";
+    Keep(complete, L"curtain-complete");
+    EXPECT_EQ(Finish(), 0u);
+}
+
+TEST_F(CurtainRun, WorkerAndAnimationStartOnlyAfterTheFadeAndEndWithTheWindow) {
+    ASSERT_NO_FATAL_FAILURE(Start(L"SweeplyProbe.exe", L"chrome"));
+    ASSERT_TRUE(WaitFor([&] { return LogHas(Log(), "watch alpha=255 worker=1 animation=1"); }));
+    EXPECT_EQ(Finish(), 0u);
+
+    std::vector<std::string> lines = Log();
+    int watched = 0;
+    for (const std::string& line : lines) {
+        if (line.compare(0, 12, "watch alpha=") == 0 &&
+            line.compare(0, 15, "watch alpha=255") != 0) {
+            ++watched;
+            EXPECT_NE(line.find("worker=0 animation=0"), std::string::npos) << line;
+        }
+    }
+    EXPECT_GE(watched, 1) << "the window was never seen before it was opaque";
+    EXPECT_TRUE(LogHas(lines, "step alpha=255"));
+    EXPECT_TRUE(LogHas(lines, "window gone=1"));
+    EXPECT_TRUE(LogHas(lines,
+                       "released animationEnded=1 graphics=0 logo=0 regions=0 "
+                       "animation=0 gdiplus=0"))
+        << lines.back();
+}
+
+TEST_F(CurtainRun, EscapeAsksThenConfirmsThenChangesNothing) {
+    ASSERT_NO_FATAL_FAILURE(Start(L"SweeplyProbe.exe", L"opera"));
+    ASSERT_GT(WaitForStatus(Status::Running).width, 0);
+    PressEscape();
+    Screenshot question = WaitForStatus(Status::Question);
+    EXPECT_GT(question.width, 0) << "no question with a red X";
+    Keep(question, L"curtain-question");
+    PressEscape();
+    Screenshot shutting = WaitForStatus(Status::ShuttingDown);
+    EXPECT_GT(shutting.width, 0) << "no shutting-down text";
+    PressEscape();
+    Sleep(500);
+    RECT strip = {layout_.right - 560, 30, layout_.right, 60};
+    EXPECT_TRUE(CaptureScreen().SameIn(shutting, strip));
+    EXPECT_EQ(Finish(), 0u);
+
+    std::vector<std::string> lines = Log();
+    EXPECT_TRUE(LogHas(lines, "state 1"));
+    EXPECT_TRUE(LogHas(lines, "state 2"));
+    EXPECT_FALSE(LogHas(lines, "state 3"));
+    EXPECT_TRUE(LogHas(lines, "step ended state=2"));
+}
+
+TEST_F(CurtainRun, CCleanerWarningIsRedWithoutCloseMarkAndEndsTheUsersSay) {
+    ScopedEnv warn(L"SWEEPLY_STANDIN_PROBE_WARN", L"1");
+    ASSERT_NO_FATAL_FAILURE(Start(L"SweeplyProbe.exe", L"opera"));
+    Screenshot warning = WaitForStatus(Status::Warning);
+    ASSERT_GT(warning.width, 0) << "no red warning at the left of the status line";
+    PressEscape();
+    ClickAt(layout_.right - 45, 45);
+    Sleep(500);
+    EXPECT_TRUE(CaptureScreen().SameIn(warning, RECT{layout_.right - 560, 30, layout_.right, 60}));
+    EXPECT_EQ(Finish(), 0u);
+    std::vector<std::string> lines = Log();
+    EXPECT_TRUE(LogHas(lines, "step ended state=3")) << "the warning was replaced";
+}
+
+TEST_F(CurtainRun, CloseMarkClicksLikeEscapeAndTheCursorFollowsTheState) {
+    ASSERT_NO_FATAL_FAILURE(Start(L"SweeplyProbe.exe", L"opera"));
+    const Layout& l = layout_;
+    // Cursor handles differ from process to process, so the two are taken from the curtain
+    // itself: the help link always gets the hand, the empty curtain the arrow.
+    auto cursorAt = [](LONG x, LONG y) {
+        SetCursorPos(x, y);
+        Sleep(200);
+        CURSORINFO info = {};
+        info.cbSize = sizeof(info);
+        GetCursorInfo(&info);
+        return info.hCursor;
+    };
+    Screenshot running = WaitForStatus(Status::Running);
+    ASSERT_GT(running.width, 0);
+    HCURSOR arrow = cursorAt(l.right / 2, 300);
+    HCURSOR hand = cursorAt(l.right - 120, l.bottom - 30);
+    ASSERT_NE(hand, arrow);
+    EXPECT_EQ(cursorAt(l.right - 45, 45), hand);
+    EXPECT_EQ(cursorAt(l.right - 25, 45), arrow);
+
+    ClickAt(l.right - 30, 45);  // just right of the close mark
+    Sleep(500);
+    EXPECT_TRUE(CaptureScreen().SameIn(running, RECT{l.right - 560, 30, l.right, 60}));
+
+    ClickAt(l.right - 45, 45);
+    EXPECT_GT(WaitForStatus(Status::Question).width, 0);
+    EXPECT_EQ(cursorAt(l.right - 44, 44), hand);
+    ClickAt(l.right - 45, 45);
+    EXPECT_GT(WaitForStatus(Status::ShuttingDown).width, 0);
+    EXPECT_EQ(cursorAt(l.right / 2, 300), arrow);
+    EXPECT_EQ(cursorAt(l.right - 45, 45), arrow) << "hand over the close mark after the abort";
+    EXPECT_EQ(cursorAt(l.right - 120, l.bottom - 30), hand) << "no hand over the help link";
+    ClickAt(l.right - 45, 45);
+    EXPECT_EQ(Finish(), 0u);
+    EXPECT_FALSE(LogHas(Log(), "state 3"));
+}
+
+// Registers the browser stand-in as the machine's https handler while in scope, and puts the
+// prefix's own handler back afterwards (Wine's ShellExecuteW reads the machine's classes only).
+class BrowserHandler {
+  public:
+    BrowserHandler() {
+        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0,
+                            KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_,
+                            nullptr) != ERROR_SUCCESS) {
+            key_ = nullptr;
+            return;
+        }
+        wchar_t old[1024] = {};
+        DWORD bytes = sizeof(old) - sizeof(wchar_t);
+        hadOld_ = RegQueryValueExW(key_, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(old),
+                                   &bytes) == ERROR_SUCCESS;
+        old_ = old;
+        registered_ = Set(Quote(BinPath(L"browser.exe")) + L" %1");
+    }
+    ~BrowserHandler() {
+        if (key_ != nullptr) {
+            if (hadOld_) {
+                Set(old_);
+            } else {
+                RegDeleteValueW(key_, nullptr);
+            }
+            RegCloseKey(key_);
+        }
+    }
+    bool registered() const { return registered_; }
+
+  private:
+    bool Set(const std::wstring& command) {
+        return RegSetValueExW(
+                   key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                   static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    }
+    static constexpr const wchar_t* kKey = L"Software\\Classes\\https\\shell\\open\\command";
+    HKEY key_ = nullptr;
+    bool hadOld_ = false;
+    std::wstring old_;
+    bool registered_ = false;
+};
+
+TEST_F(CurtainRun, HelpLinkShowsPleaseWaitAndOpensTheHomePageAfterTheWindow) {
+    BrowserHandler browser;
+    ASSERT_TRUE(browser.registered());
+    ASSERT_NO_FATAL_FAILURE(Start(L"SweeplyProbe.exe", L"opera"));
+    const Layout& l = layout_;
+    ASSERT_GT(WaitForStatus(Status::Running).width, 0);
+    ASSERT_GE(LongestTextRun(CaptureScreen(), l.helpLink), 120);
+
+    ClickAt(l.right - 120, l.bottom - 35);
+    Screenshot waiting;
+    EXPECT_TRUE(WaitFor([&] {
+        waiting = CaptureScreen();
+        return LongestTextRun(waiting, l.helpLink) < 40 && waiting.Count(l.helpLink, kText) > 0;
+    })) << "the link was not replaced by \"Please wait...\"";
+    ClickAt(l.right - 120, l.bottom - 35);
+    Sleep(500);
+    EXPECT_TRUE(CaptureScreen().SameIn(waiting, l.helpLink));
+    EXPECT_TRUE(Shows(waiting, l, Status::Running)) << "the link click touched the status line";
+
+    EXPECT_EQ(Finish(), 0u);
+    // The browser starts as Sweeply ends; give it time to report.
+    EXPECT_TRUE(WaitFor([&] { return LogHas(Log(), "opened "); }, 10000));
+    std::vector<std::string> lines = Log();
+    std::vector<std::string> opened;
+    for (const std::string& line : lines) {
+        if (line.compare(0, 7, "opened ") == 0) {
+            opened.push_back(line);
+        }
+    }
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], "opened https://www.sweeply-cleaner.com/help/ curtain=gone");
+}
+
+TEST_F(CurtainRun, MissingPictureEndsTheRunWithoutCleaning) {
+    for (const wchar_t* program :
+         {L"SweeplyProbeWithoutLogo.exe", L"SweeplyProbeWithoutAnimation.exe"}) {
+        RunResult run = RunProgram(Quote(BinPath(program)) + L" opera", 30000);
+        ASSERT_TRUE(run.finished) << Narrow(program);
+        EXPECT_EQ(run.exitCode, 0u) << Narrow(program);
+        EXPECT_FALSE(LogHas(Log(), "step")) << Narrow(program) << " cleaned";
+        EXPECT_EQ(FindWindowW(L"Sweeply", L"Sweeply"), nullptr);
+    }
+}
+
+TEST(ShownRun, SweeplyShowsTheCurtainAndCompletes) {
+    // "firefox" shows the curtain; with no Firefox in the prefix its cleaner, once built, ends
+    // at once, so the run is over within seconds whichever cleaners this build has.
+    std::wstring line = Quote(BinPath(L"Sweeply.exe")) + L" firefox";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    ASSERT_TRUE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &info));
+    CloseHandle(info.hThread);
+    Layout l = CurtainLayout();
+    HWND window = nullptr;
+    bool complete = WaitFor(
+        [&] {
+            window = window != nullptr ? window : FindWindowW(L"Sweeply", L"Sweeply");
+            return Shows(CaptureScreen(), l, Status::Complete);
+        },
+        30000);
+    EXPECT_NE(window, nullptr);
+    EXPECT_TRUE(complete) << "no \"Cleaning Complete!\"";
+    ASSERT_EQ(WaitForSingleObject(info.hProcess, 30000), WAIT_OBJECT_0);
+    DWORD exitCode = 1;
+    GetExitCodeProcess(info.hProcess, &exitCode);
+    CloseHandle(info.hProcess);
+    EXPECT_EQ(exitCode, 0u);
+}
+
+}  // namespace

@@ -1,0 +1,118 @@
+// Test-only step table for probe builds of Sweeply (never linked into Sweeply.exe): one step that
+// holds the curtain open while a file exists, and a watcher that logs, from the first moment of
+// the process, the window's alpha and the threads' starts, and at exit what the window left.
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "core/run_state.h"
+#include "core/settings.h"
+#include "core/worker.h"
+#include "curtain/curtain.h"
+#include "tests/standins/common/standin.h"
+
+namespace {
+
+constexpr int kHoldPolls = 1200;  // 60 s at most, so a broken test never leaves a probe behind
+constexpr DWORD kPollMs = 50;
+
+BYTE WindowAlpha(HWND window) {
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    if (!GetLayeredWindowAttributes(window, nullptr, &alpha, &flags) || !(flags & LWA_ALPHA)) {
+        return 0;
+    }
+    return alpha;
+}
+
+bool HoldFileExists(const wchar_t* path) {
+    return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Logs the alpha it finds at its start, then every RunState it sees while the hold file lasts.
+void HoldCurtain() {
+    StandinLog(L"step alpha=%u", WindowAlpha(MainWindow));
+    if (StandinFlag(L"PROBE_WARN")) {
+        SetRunState(CCleanerMissing);  // as the CCleaner runner does when CCleaner is missing
+    }
+    wchar_t hold[MAX_PATH];
+    if (!StandinText(L"PROBE_HOLD", hold, MAX_PATH)) {
+        hold[0] = L'\0';
+    }
+    LONG seen = RunState;
+    for (int poll = 0; hold[0] != L'\0' && HoldFileExists(hold) && poll < kHoldPolls; ++poll) {
+        if (RunState != seen) {
+            seen = RunState;
+            StandinLog(L"state %ld", seen);
+        }
+        Sleep(kPollMs);
+    }
+    StandinLog(L"step ended state=%ld", static_cast<long>(RunState));
+}
+
+bool AlwaysSelected() {
+    return true;
+}
+
+constexpr CleaningStep kSteps[] = {{L"probe", AlwaysSelected, HoldCurtain, 0}};
+
+HANDLE WatchedAnimationThread = nullptr;  // the watcher's own handle on the animation thread
+
+// Runs at exit, after the message loop and the wait for the worker: the window is gone by now.
+void LogWhatOutlivesTheWindow() {
+    if (MainWindow == nullptr || !VisibleMode) {
+        return;
+    }
+    DWORD exitCode = STILL_ACTIVE;
+    HANDLE thread = WatchedAnimationThread;
+    bool ended =
+        thread != nullptr && GetExitCodeThread(thread, &exitCode) && exitCode != STILL_ACTIVE;
+    StandinLog(L"window gone=%d", !IsWindow(MainWindow));
+    StandinLog(
+        L"released animationEnded=%d graphics=%d logo=%d regions=%d animation=%d "
+        L"gdiplus=%d",
+        ended, Curtain.graphics != nullptr, Curtain.logo.bitmap != nullptr,
+        Curtain.closeMark != nullptr || Curtain.helpLink != nullptr,
+        Curtain.animation.image.bitmap != nullptr, GdiplusToken != 0);
+}
+
+// Polls every millisecond and logs each change of (alpha, worker started, animation running).
+DWORD WINAPI Watch(void*) {
+    int lastAlpha = -1, lastWorker = -1, lastAnimation = -1;
+    for (;;) {
+        HWND window = MainWindow;
+        if (window != nullptr && VisibleMode && IsWindow(window)) {
+            int alpha = WindowAlpha(window);
+            int worker = WorkerThread != nullptr;
+            int animation = Curtain.animationRunning != 0;
+            if (WatchedAnimationThread == nullptr && Curtain.animationThread != nullptr) {
+                DuplicateHandle(GetCurrentProcess(), Curtain.animationThread, GetCurrentProcess(),
+                                &WatchedAnimationThread, SYNCHRONIZE | THREAD_QUERY_INFORMATION,
+                                FALSE, 0);
+            }
+            if (alpha != lastAlpha || worker != lastWorker || animation != lastAnimation) {
+                StandinLog(L"watch alpha=%d worker=%d animation=%d", alpha, worker, animation);
+                lastAlpha = alpha;
+                lastWorker = worker;
+                lastAnimation = animation;
+            }
+        }
+        Sleep(1);
+    }
+}
+
+// Started before wWinMain, so that nothing the program does escapes the watch.
+const bool kWatching = [] {
+    atexit(LogWhatOutlivesTheWindow);
+    HANDLE thread = CreateThread(nullptr, 0, Watch, nullptr, 0, nullptr);
+    if (thread != nullptr) {
+        CloseHandle(thread);
+    }
+    return thread != nullptr;
+}();
+
+}  // namespace
+
+StepTable CleaningSteps() {
+    return StepTable{kSteps, sizeof(kSteps) / sizeof(kSteps[0])};
+}
