@@ -63,7 +63,8 @@ struct GlobalTraits {
 };
 
 using ScopedHandle = Scoped<HANDLE, nullptr, HandleTraits>;
-using ScopedFind = Scoped<HANDLE, INVALID_HANDLE_VALUE, FindTraits>;
+// INVALID_HANDLE_VALUE is no constant expression; FindTraits treats it as empty all the same.
+using ScopedFind = Scoped<HANDLE, nullptr, FindTraits>;
 using ScopedKey = Scoped<HKEY, nullptr, KeyTraits>;
 using ScopedModule = Scoped<HMODULE, nullptr, ModuleTraits>;
 using ScopedGlobal = Scoped<HGLOBAL, nullptr, GlobalTraits>;

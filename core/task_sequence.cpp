@@ -5,6 +5,7 @@
 #include <shlwapi.h>
 
 #include "core/settings.h"
+#include "opera/opera_cleaner.h"
 
 namespace {
 
@@ -40,12 +41,17 @@ bool Norton360Selected() {
     return TaskHas(L"n360v3");
 }
 
+// The worker ignores what a cleaner returns.
+void RunOperaCleaner() {
+    (void)CleanOpera();
+}
+
 constexpr CleaningStep kSteps[] = {
     {L"flash", FlashSelected, nullptr, 0},
     {L"silverlight", SilverlightSelected, nullptr, 0},
     {L"chrome", ChromeSelected, nullptr, 500},
     {L"firefox", FirefoxSelected, nullptr, 500},
-    {L"opera", OperaSelected, nullptr, 500},
+    {L"opera", OperaSelected, RunOperaCleaner, 500},
     {L"ie8/all", InternetExplorerAllSelected, nullptr, 500},
     {L"ie8", InternetExplorerSelected, nullptr, 500},
     {L"cc/auto", CCleanerAutoSelected, nullptr, 500},

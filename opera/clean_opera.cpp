@@ -1,0 +1,148 @@
+// CleanOpera: drives Opera's own delete-private-data dialog from outside, through its menu keys,
+// starting Opera first when it is not running and closing it afterwards.
+#include "opera/opera_cleaner.h"
+
+#include "core/run_state.h"
+#include "core/settings.h"
+#include "opera/start_opera.h"
+
+namespace {
+
+constexpr wchar_t kOperaClass[] = L"OpWindow";
+constexpr wchar_t kKeyboardClass[] = L"OUIWINDOW";
+// WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU |
+// WS_THICKFRAME, exactly: Opera's main window is an "OpWindow" too.
+constexpr LONG kDialogStyle = static_cast<LONG>(0x96CC0000);
+constexpr int kRunningProbes = 3;
+constexpr int kProbesPerPass = 5;
+constexpr int kWaitPasses = 20;
+constexpr DWORD kPassPauseMs = 500;
+
+struct OperaWindows {
+    HWND main;
+    HWND keyboardTarget;
+};
+
+// The next top-level "OpWindow" after `*previous`; after the last one the next probe starts
+// again at the first.
+HWND NextOperaWindow(HWND* previous) {
+    *previous = FindWindowExW(nullptr, *previous, kOperaClass, nullptr);
+    return *previous;
+}
+
+// Up to `probes` probes for the main window: an "OpWindow" with an "OUIWINDOW" child.
+bool ProbeMainWindow(int probes, OperaWindows* found) {
+    HWND previous = nullptr;
+    for (int probe = 0; probe < probes; ++probe) {
+        HWND window = NextOperaWindow(&previous);
+        if (window == nullptr) {
+            continue;
+        }
+        HWND child = FindWindowExW(window, nullptr, kKeyboardClass, nullptr);
+        if (child != nullptr) {
+            *found = {window, child};
+            return true;
+        }
+    }
+    return false;
+}
+
+// Up to `probes` probes for the delete-private-data dialog, told apart by its exact style.
+HWND ProbeDialog(int probes) {
+    HWND previous = nullptr;
+    for (int probe = 0; probe < probes; ++probe) {
+        HWND window = NextOperaWindow(&previous);
+        if (window != nullptr && GetWindowLongW(window, GWL_STYLE) == kDialogStyle) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+bool WaitMainWindow(OperaWindows* found) {
+    for (int pass = 0; pass < kWaitPasses; ++pass) {
+        if (AbortRequested()) {
+            return false;
+        }
+        if (ProbeMainWindow(kProbesPerPass, found)) {
+            return true;
+        }
+        Sleep(kPassPauseMs);
+    }
+    return false;
+}
+
+HWND WaitDialog() {
+    for (int pass = 0; pass < kWaitPasses; ++pass) {
+        if (AbortRequested()) {
+            return nullptr;
+        }
+        if (HWND dialog = ProbeDialog(kProbesPerPass)) {
+            return dialog;
+        }
+        Sleep(kPassPauseMs);
+    }
+    return nullptr;
+}
+
+// Alt+T opens Opera's Tools menu; D picks "Delete private data". Alt and T are sent to the
+// keyboard target, but the menu takes D only from the input queue, so D is synthesised
+// system-wide and reaches the window that has the focus: Opera, after SetForegroundWindow.
+void OpenDeleteDialog(HWND keyboardTarget) {
+    SetForegroundWindow(keyboardTarget);
+    SendMessageW(keyboardTarget, WM_SYSKEYDOWN, VK_MENU, 0);
+    Sleep(50);
+    SendMessageW(keyboardTarget, WM_KEYDOWN, 'T', 0);
+    SendMessageW(keyboardTarget, WM_KEYUP, 'T', 0);
+    Sleep(500);
+    keybd_event('D', 0, 0, 0);
+    keybd_event('D', 0, KEYEVENTF_KEYUP, 0);
+    SendMessageW(keyboardTarget, WM_SYSKEYUP, VK_MENU, 0);
+    Sleep(500);
+}
+
+// Centres the dialog on ScreenCentre, topmost (in silent runs too), then presses its default
+// button with Enter. False when the dialog has no button to press.
+bool ConfirmDialog(HWND dialog) {
+    RECT rect = {};
+    if (GetWindowRect(dialog, &rect)) {
+        LONG width = rect.right - rect.left;
+        LONG height = rect.bottom - rect.top;
+        SetWindowPos(dialog, HWND_TOPMOST, ScreenCentre.x - width / 2,
+                     ScreenCentre.y - height / 2, 0, 0, SWP_NOSIZE);
+    }
+    Sleep(500);
+    HWND button = FindWindowExW(dialog, nullptr, kOperaClass, nullptr);
+    if (button == nullptr) {
+        return false;
+    }
+    SendMessageW(button, WM_KEYDOWN, VK_RETURN, 0);
+    SendMessageW(button, WM_KEYUP, VK_RETURN, 0);
+    return true;
+}
+
+}  // namespace
+
+bool CleanOpera() {
+    if (AbortRequested()) {
+        return false;
+    }
+    OperaWindows opera = {};
+    bool startedHere = false;
+    if (!ProbeMainWindow(kRunningProbes, &opera)) {
+        if (!StartOperaForCleaning() || !WaitMainWindow(&opera)) {
+            return false;
+        }
+        startedHere = true;
+    }
+    OpenDeleteDialog(opera.keyboardTarget);
+    HWND dialog = WaitDialog();
+    if (dialog == nullptr || !ConfirmDialog(dialog)) {
+        return false;
+    }
+    // Only an Opera the user had not open is closed again.
+    if (startedHere) {
+        SendMessageW(opera.main, WM_CLOSE, 0, 0);
+    }
+    return true;
+}

@@ -1,0 +1,227 @@
+// Opera stand-in: the windows, keys and dialog Sweeply drives in Opera. A main "OpWindow" with
+// an "OUIWINDOW" keyboard child; Alt+T then D opens the delete-private-data "OpWindow" (style
+// 0x96CC0000) whose first "OpWindow" child takes Enter and clears the profile's private data.
+// Switches (SWEEPLY_STANDIN_...): OPERA_PROFILE folder, OPERA_NODIALOG, OPERA_WINDOW_DELAY ms
+// (idle, window later), OPERA_BUSY ms (not ready for input at start).
+#include <windows.h>
+
+#include <cwchar>
+
+#include "tests/standins/common/standin.h"
+
+namespace {
+
+constexpr wchar_t kOperaClass[] = L"OpWindow";
+constexpr wchar_t kKeyboardClass[] = L"OUIWINDOW";
+constexpr DWORD kDialogStyle =
+    WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
+// A superset of the dialog's style, so that only an exact comparison tells the two apart.
+constexpr DWORD kMainStyle = kDialogStyle | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_VISIBLE;
+
+HWND mainWindow;
+HWND keyboardChild;
+HWND dialog;
+HWND deleteButton;
+HWND cancelButton;
+bool altDown;
+bool toolsMenuOpen;
+
+bool ProfileFile(const wchar_t* name, wchar_t* path) {
+    wchar_t profile[MAX_PATH];
+    if (!StandinText(L"OPERA_PROFILE", profile, MAX_PATH)) {
+        return false;
+    }
+    return swprintf(path, MAX_PATH, L"%ls\\%ls", profile, name) > 0;
+}
+
+void LogPrefs() {
+    wchar_t prefs[MAX_PATH];
+    if (!ProfileFile(L"operaprefs.ini", prefs) ||
+        GetFileAttributesW(prefs) == INVALID_FILE_ATTRIBUTES) {
+        if (!ProfileFile(L"opera6.ini", prefs)) {
+            StandinLog(L"prefs unknown");
+            return;
+        }
+    }
+    StandinLog(L"prefs startup=%u default-browser=%u",
+               GetPrivateProfileIntW(L"User Prefs", L"Show Startup Dialog", 700, prefs),
+               GetPrivateProfileIntW(L"User Prefs", L"Show Default Browser Dialog", 700, prefs));
+}
+
+int DeleteProfileFile(const wchar_t* name) {
+    wchar_t path[MAX_PATH];
+    return ProfileFile(name, path) && DeleteFileW(path) ? 1 : 0;
+}
+
+// What Opera's dialog does with its defaults: cookies, history and the cache go; the saved
+// session stays.
+int ClearPrivateData() {
+    int removed = DeleteProfileFile(L"cookies4.dat") + DeleteProfileFile(L"global_history.dat");
+    wchar_t pattern[MAX_PATH];
+    if (!ProfileFile(L"cache4\\*", pattern)) {
+        return removed;
+    }
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return removed;
+    }
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            wchar_t name[MAX_PATH];
+            swprintf(name, MAX_PATH, L"cache4\\%ls", found.cFileName);
+            removed += DeleteProfileFile(name);
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return removed;
+}
+
+void OpenDialog() {
+    dialog = CreateWindowExW(0, kOperaClass, L"Delete private data", kDialogStyle, 40, 40, 420,
+                             300, mainWindow, nullptr, nullptr, nullptr);
+    deleteButton = CreateWindowExW(0, kOperaClass, L"Delete", WS_CHILD | WS_VISIBLE, 200, 230,
+                                   90, 28, dialog, nullptr, nullptr, nullptr);
+    cancelButton = CreateWindowExW(0, kOperaClass, L"Cancel", WS_CHILD | WS_VISIBLE, 300, 230,
+                                   90, 28, dialog, nullptr, nullptr, nullptr);
+    ShowWindow(dialog, SW_SHOW);
+    bool deleteFirst = FindWindowExW(dialog, nullptr, kOperaClass, nullptr) == deleteButton;
+    StandinLog(L"dialog shown style=%08lX first=%ls",
+               static_cast<unsigned long>(GetWindowLongW(dialog, GWL_STYLE)),
+               deleteFirst ? L"Delete" : L"Cancel");
+}
+
+void OnDialogButtonEnter(HWND button) {
+    if (button == deleteButton) {
+        RECT rect;
+        GetWindowRect(dialog, &rect);
+        bool topmost = (GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+        StandinLog(L"confirmed centre=%ld,%ld topmost=%d", (rect.left + rect.right) / 2,
+                   (rect.top + rect.bottom) / 2, topmost ? 1 : 0);
+        StandinLog(L"cleared %d files", ClearPrivateData());
+    } else {
+        StandinLog(L"cancelled");
+    }
+    DestroyWindow(dialog);
+    dialog = nullptr;
+}
+
+// The Tools menu opens on Alt+T and stays open after Alt is let go; D picks "Delete private
+// data", any other key closes it.
+void OnKeyboardKey(UINT message, WPARAM key) {
+    if (key == VK_MENU) {
+        altDown = message == WM_SYSKEYDOWN;
+        return;
+    }
+    if (key == 'T' && altDown) {
+        toolsMenuOpen = true;
+        StandinLog(L"menu Alt+T");
+        return;
+    }
+    bool fromMenu = toolsMenuOpen;
+    toolsMenuOpen = false;
+    if (key != 'D') {
+        StandinLog(L"key %02X", static_cast<unsigned>(key));
+        return;
+    }
+    if (!fromMenu) {
+        StandinLog(L"key D outside the menu");
+    } else if (StandinFlag(L"OPERA_NODIALOG")) {
+        StandinLog(L"menu D, no dialog");
+    } else {
+        StandinLog(L"menu D");
+        OpenDialog();
+    }
+}
+
+LRESULT CALLBACK KeyboardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+        case WM_SYSKEYUP:
+            OnKeyboardKey(message, wParam);
+            return 0;
+        default:
+            return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK OperaProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_KEYDOWN:
+            if (wParam == VK_RETURN && (window == deleteButton || window == cancelButton)) {
+                OnDialogButtonEnter(window);
+            }
+            return 0;
+        case WM_SETFOCUS:
+            if (window == mainWindow) {
+                SetFocus(keyboardChild);
+            }
+            return 0;
+        case WM_CLOSE:
+            if (window == mainWindow) {
+                StandinLog(L"closed");
+            }
+            DestroyWindow(window);
+            return 0;
+        case WM_DESTROY:
+            if (window == mainWindow) {
+                PostQuitMessage(0);
+            }
+            return 0;
+        default:
+            return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+void RegisterClasses(HINSTANCE instance) {
+    WNDCLASSW windowClass = {};
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpfnWndProc = OperaProc;
+    windowClass.lpszClassName = kOperaClass;
+    RegisterClassW(&windowClass);
+    windowClass.lpfnWndProc = KeyboardProc;
+    windowClass.lpszClassName = kKeyboardClass;
+    RegisterClassW(&windowClass);
+}
+
+// Handles messages (so the process counts as ready for input) until `ms` have passed.
+void IdleFor(DWORD ms) {
+    UINT_PTR timer = SetTimer(nullptr, 0, ms, nullptr);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.message == WM_TIMER && message.wParam == timer) {
+            break;
+        }
+        DispatchMessageW(&message);
+    }
+    KillTimer(nullptr, timer);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR parameters, int) {
+    StandinLog(L"started [%ls]", parameters);
+    StandinLog(L"command line [%ls]", GetCommandLineW());
+    LogPrefs();
+    if (DWORD busy = StandinNumber(L"OPERA_BUSY", 0)) {
+        Sleep(busy);
+    }
+    if (DWORD delay = StandinNumber(L"OPERA_WINDOW_DELAY", 0)) {
+        IdleFor(delay);
+    }
+    RegisterClasses(instance);
+    mainWindow = CreateWindowExW(0, kOperaClass, L"Blank page - Opera", kMainStyle, 20, 20, 900,
+                                 700, nullptr, nullptr, instance, nullptr);
+    keyboardChild = CreateWindowExW(0, kKeyboardClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 880, 640,
+                                    mainWindow, nullptr, instance, nullptr);
+    if (mainWindow == nullptr || keyboardChild == nullptr) {
+        StandinLog(L"no window");
+        return 1;
+    }
+    SetFocus(keyboardChild);
+    StandinLog(L"main window shown");
+    return StandinMessageLoop();
+}
