@@ -109,10 +109,19 @@ bool WriteSkinArchive(const std::wstring& path, const std::vector<SkinEntry>& en
     }
     bool ok = true;
     for (const SkinEntry& entry : entries) {
-        ArchiveResult result =
-            entry.folder ? AddFolderEntry(writer, entry.name.c_str())
-                         : AddMemoryEntry(writer, entry.name.c_str(), entry.data.data(),
-                                          static_cast<uint32_t>(entry.data.size()));
+        ArchiveResult result = ArchiveResult::Ok;
+        if (entry.folder) {
+            result = AddFolderEntry(writer, entry.name.c_str());
+        } else if (!entry.data.empty()) {
+            result = AddMemoryEntry(writer, entry.name.c_str(), entry.data.data(),
+                                    static_cast<uint32_t>(entry.data.size()));
+        } else {
+            // The writer takes no empty memory block; an empty file makes the empty entry.
+            std::wstring empty = path + L".empty";
+            ok = testing_support::WriteTextFile(empty, "") && ok;
+            result = AddFileEntry(writer, entry.name.c_str(), empty.c_str());
+            DeleteFileW(empty.c_str());
+        }
         ok = ok && result == ArchiveResult::Ok;
     }
     const void* image = nullptr;
