@@ -20,6 +20,15 @@ constexpr wchar_t kSkinIniEntry[] = L"skin.ini";
 constexpr wchar_t kImageFileName[] = L"\\2963edc3-e519-4153-a191-18f2e5fc1401";
 constexpr uint32_t kDirectoryAttribute = 0x10;
 
+// A folder entry: the directory attribute, or a name ending in a slash, which is how the zip
+// format itself marks folders (tools that set no attributes, Python's zipfile among them, leave
+// only that mark; taken as files, such entries would be empty and end the update).
+bool IsFolderEntry(const ArchiveEntry& entry) {
+    size_t length = wcslen(entry.name);
+    return (entry.attributes & kDirectoryAttribute) != 0 ||
+           (length > 0 && (entry.name[length - 1] == L'/' || entry.name[length - 1] == L'\\'));
+}
+
 struct ArchiveTraits {
     static bool Valid(ArchiveHandle* handle) { return handle != nullptr; }
     static void Close(ArchiveHandle* handle) { (void)CloseArchive(handle); }
@@ -78,8 +87,7 @@ ArchiveResult CopyEntries(ArchiveHandle* reader, ArchiveHandle* writer) {
         if (wcscmp(entry.name, kImageEntry) == 0) {
             continue;
         }
-        result = (entry.attributes & kDirectoryAttribute)
-                     ? AddFolderEntry(writer, entry.name)
+        result = IsFolderEntry(entry) ? AddFolderEntry(writer, entry.name)
                      : CopyFileEntry(reader, writer, entry, buffer);
         if (result != ArchiveResult::Ok) {
             return result;
