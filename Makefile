@@ -27,6 +27,7 @@ dist: build-win32
 
 bench: setup
 	@tools/bench
+	@tools/bench-startup
 
 fuzz: setup
 	@tools/fuzz

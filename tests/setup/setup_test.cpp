@@ -1,0 +1,219 @@
+// The setup program run silently under Wine: what it installs and registers, what a second
+// install leaves, and that the uninstaller takes back exactly what the setup added.
+#include <windows.h>
+#include <objidl.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "tests/support/test_support.h"
+#include "version.h"
+
+namespace {
+
+using namespace testing_support;
+
+constexpr wchar_t kSetupName[] = L"SweeplySetup-" SWEEPLY_VERSION_TEXT ".exe";
+constexpr wchar_t kAppPathsKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Sweeply.exe";
+constexpr wchar_t kUninstallKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Sweeply";
+constexpr wchar_t kOtherAppPathsKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\SweeplyTestNeighbour.exe";
+
+std::wstring ReadString(const wchar_t* key, const wchar_t* name) {
+    wchar_t value[1024];
+    DWORD size = sizeof(value);
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ, nullptr, value, &size) !=
+        ERROR_SUCCESS) {
+        return L"<absent>";
+    }
+    return value;
+}
+
+bool KeyExists(const wchar_t* key) {
+    HKEY handle = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(handle);
+    return true;
+}
+
+std::wstring StartMenuFolder() {
+    wchar_t programs[MAX_PATH];
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, 0, programs))) {
+        return L"";
+    }
+    return std::wstring(programs) + L"\\Sweeply";
+}
+
+struct Shortcut {
+    std::wstring target;
+    std::wstring arguments;
+};
+
+bool ReadShortcut(const std::wstring& path, Shortcut* shortcut) {
+    IShellLinkW* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void**>(&link)))) {
+        return false;
+    }
+    IPersistFile* file = nullptr;
+    bool ok = SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+              SUCCEEDED(file->Load(path.c_str(), STGM_READ));
+    wchar_t text[MAX_PATH] = L"";
+    ok = ok && SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH));
+    shortcut->target = text;
+    ok = ok && SUCCEEDED(link->GetArguments(text, MAX_PATH));
+    shortcut->arguments = text;
+    if (file) {
+        file->Release();
+    }
+    link->Release();
+    return ok;
+}
+
+// Everything the setup adds, as names and values, so that two states can be compared.
+std::map<std::wstring, std::wstring> Snapshot(const std::wstring& installDir) {
+    std::map<std::wstring, std::wstring> state;
+    for (const wchar_t* file : {L"Sweeply.exe", L"SweeplyOpera.exe", L"uninstall.exe"}) {
+        std::wstring path = installDir + L"\\" + file;
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        state[std::wstring(L"file ") + file] =
+            GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)
+                ? std::to_wstring(data.nFileSizeLow)
+                : L"<absent>";
+    }
+    state[L"app paths"] = ReadString(kAppPathsKey, nullptr);
+    for (const wchar_t* name :
+         {L"DisplayName", L"Publisher", L"DisplayVersion", L"DisplayIcon", L"InstallLocation",
+          L"UninstallString", L"QuietUninstallString"}) {
+        state[std::wstring(L"uninstall ") + name] = ReadString(kUninstallKey, name);
+    }
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((StartMenuFolder() + L"\\*.lnk").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            Shortcut shortcut;
+            ReadShortcut(StartMenuFolder() + L"\\" + data.cFileName, &shortcut);
+            state[std::wstring(L"shortcut ") + data.cFileName] =
+                shortcut.target + L" | " + shortcut.arguments;
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    return state;
+}
+
+class Setup : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        CoInitialize(nullptr);
+        wchar_t programFiles[MAX_PATH];
+        ASSERT_TRUE(SUCCEEDED(
+            SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, programFiles)));
+        installDir_ = std::wstring(programFiles) + L"\\Sweeply Test Install";
+        RemoveTree(installDir_);
+        // A neighbour that the setup must leave alone.
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kOtherAppPathsKey, 0, nullptr, 0,
+                                  KEY_WRITE, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        const wchar_t neighbour[] = L"C:\\Other\\SweeplyTestNeighbour.exe";
+        RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(neighbour),
+                       sizeof(neighbour));
+        RegCloseKey(key);
+    }
+    void TearDown() override {
+        RemoveTree(installDir_);
+        RemoveTree(StartMenuFolder());
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, kAppPathsKey);
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallKey);
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, kOtherAppPathsKey);
+        CoUninitialize();
+    }
+
+    void Install() {
+        // "/D=" must come last and takes the folder unquoted, blanks and all.
+        RunResult run = RunProgram(Quote(BinPath(kSetupName)) + L" /S /D=" + installDir_, 120000);
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 0u);
+    }
+
+    // The uninstaller copies itself away and returns at once; the copy does the work.
+    void Uninstall() {
+        RunResult run = RunProgram(Quote(installDir_ + L"\\uninstall.exe") + L" /S", 60000);
+        ASSERT_TRUE(run.finished);
+        for (int i = 0; i < 300 && FileExists(installDir_ + L"\\uninstall.exe"); ++i) {
+            Sleep(100);
+        }
+        Sleep(500);
+    }
+
+    std::wstring installDir_;
+};
+
+TEST_F(Setup, InstallsProgramsRegistrationsAndShortcuts) {
+    Install();
+    std::wstring sweeply = installDir_ + L"\\Sweeply.exe";
+    EXPECT_TRUE(FileExists(sweeply));
+    EXPECT_TRUE(FileExists(installDir_ + L"\\SweeplyOpera.exe"));
+    EXPECT_TRUE(FileExists(installDir_ + L"\\uninstall.exe"));
+    EXPECT_EQ(ReadString(kAppPathsKey, nullptr), sweeply);
+
+    EXPECT_EQ(ReadString(kUninstallKey, L"DisplayName"), L"Sweeply");
+    EXPECT_EQ(ReadString(kUninstallKey, L"Publisher"), L"Sweeply");
+    EXPECT_EQ(ReadString(kUninstallKey, L"DisplayVersion"), Widen(SWEEPLY_VERSION_TEXT));
+    EXPECT_EQ(ReadString(kUninstallKey, L"DisplayIcon"), sweeply + L",0");
+    EXPECT_EQ(ReadString(kUninstallKey, L"UninstallString"),
+              Quote(installDir_ + L"\\uninstall.exe"));
+    EXPECT_EQ(ReadString(kUninstallKey, L"QuietUninstallString"),
+              Quote(installDir_ + L"\\uninstall.exe") + L" /S");
+    DWORD size = 0, bytes = sizeof(size);
+    EXPECT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, kUninstallKey, L"EstimatedSize", RRF_RT_REG_DWORD,
+                           nullptr, &size, &bytes),
+              ERROR_SUCCESS);
+    EXPECT_GT(size, 0u);
+
+    const std::pair<const wchar_t*, const wchar_t*> expected[] = {
+        {L"Clean all browsers.lnk", L"chrome firefox opera ie8"},
+        {L"Clean with CCleaner, keep Opera session.lnk", L"opera/f cc"},
+        {L"Remove Flash and Silverlight storage.lnk", L"--lso --sl"},
+    };
+    for (const auto& [name, arguments] : expected) {
+        Shortcut shortcut;
+        ASSERT_TRUE(ReadShortcut(StartMenuFolder() + L"\\" + name, &shortcut)) << Narrow(name);
+        EXPECT_EQ(shortcut.target, sweeply) << Narrow(name);
+        EXPECT_EQ(shortcut.arguments, arguments) << Narrow(name);
+    }
+}
+
+TEST_F(Setup, SecondInstallGivesTheSameState) {
+    Install();
+    auto first = Snapshot(installDir_);
+    Install();
+    EXPECT_EQ(Snapshot(installDir_), first);
+}
+
+TEST_F(Setup, UninstallTakesBackWhatTheSetupAddedAndNothingElse) {
+    Install();
+    // A file of the user's in the program folder keeps the folder and itself.
+    std::wstring userFile = installDir_ + L"\\notes.txt";
+    ASSERT_TRUE(WriteTextFile(userFile, "mine"));
+    Uninstall();
+
+    EXPECT_FALSE(FileExists(installDir_ + L"\\Sweeply.exe"));
+    EXPECT_FALSE(FileExists(installDir_ + L"\\SweeplyOpera.exe"));
+    EXPECT_FALSE(FileExists(installDir_ + L"\\uninstall.exe"));
+    EXPECT_FALSE(FileExists(StartMenuFolder()));
+    EXPECT_FALSE(KeyExists(kAppPathsKey));
+    EXPECT_FALSE(KeyExists(kUninstallKey));
+
+    EXPECT_EQ(ReadTextFile(userFile), "mine");
+    EXPECT_EQ(ReadString(kOtherAppPathsKey, nullptr), L"C:\\Other\\SweeplyTestNeighbour.exe");
+}
+
+}  // namespace
