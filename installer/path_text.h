@@ -11,7 +11,9 @@ constexpr size_t kInstallerPathChars = MAX_PATH;
 
 // Writes the pieces one after the other into `out` (room for `capacity` characters, terminator
 // included); false, with `out` emptied, when they do not fit.
-[[nodiscard]] bool JoinText(wchar_t* out, size_t capacity, std::initializer_list<const wchar_t*> pieces);
+[[nodiscard]] bool JoinText(wchar_t* out,
+                            size_t capacity,
+                            std::initializer_list<const wchar_t*> pieces);
 
 template <size_t N>
 [[nodiscard]] bool JoinText(wchar_t (&out)[N], std::initializer_list<const wchar_t*> pieces) {

@@ -88,7 +88,7 @@ ArchiveResult CopyEntries(ArchiveHandle* reader, ArchiveHandle* writer) {
             continue;
         }
         result = IsFolderEntry(entry) ? AddFolderEntry(writer, entry.name)
-                     : CopyFileEntry(reader, writer, entry, buffer);
+                                      : CopyFileEntry(reader, writer, entry, buffer);
         if (result != ArchiveResult::Ok) {
             return result;
         }

@@ -57,8 +57,8 @@ SkinIniEdit EditSkinIni(WorkBuffer& buffer, uint32_t& size) {
     if (!WritePrivateProfileStringW(L"Images", L"Sweeply", L"buttons/sweeply.png", copyPath)) {
         return SkinIniEdit::Unchanged;
     }
-    ScopedHandle edited(CreateFileW(copyPath, GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ScopedHandle edited(CreateFileW(copyPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!edited.valid()) {
         return SkinIniEdit::Unchanged;
     }

@@ -47,7 +47,8 @@ bool MakeToolbarFolder(const wchar_t* profileDir) {
 
 // Opera's default toolbar file: "ui\" first, then "defaults\".
 bool FindDefaultToolbar(const wchar_t* programDir, wchar_t (&source)[kInstallerPathChars]) {
-    for (const wchar_t* name : {L"\\ui\\standard_toolbar.ini", L"\\defaults\\standard_toolbar.ini"}) {
+    for (const wchar_t* name :
+         {L"\\ui\\standard_toolbar.ini", L"\\defaults\\standard_toolbar.ini"}) {
         if (!JoinText(source, {programDir, name})) {
             return false;
         }

@@ -40,8 +40,8 @@ class InstallRun : public ::testing::Test {
 
     // SweeplyOpera.exe's own resources, for in-process runs that need the button image.
     HMODULE ProgramResources() {
-        resources_ = LoadLibraryExW(BinPath(L"SweeplyOpera.exe").c_str(), nullptr,
-                                    LOAD_LIBRARY_AS_DATAFILE);
+        resources_ =
+            LoadLibraryExW(BinPath(L"SweeplyOpera.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
         return resources_;
     }
     std::string ButtonImage() {
@@ -129,8 +129,8 @@ TEST_F(InstallRun, EndToEndTheOperaButtonStartsSweeplyWithItsTask) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &process));
+    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &process));
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     // started, command line, the toolbar line, the prefs line, "main window shown"

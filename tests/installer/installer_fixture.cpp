@@ -35,9 +35,9 @@ bool WriteRegistration(const std::wstring& value) {
                         &key, nullptr) != ERROR_SUCCESS) {
         return false;
     }
-    bool ok = RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                             static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) ==
-              ERROR_SUCCESS;
+    bool ok =
+        RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
     RegCloseKey(key);
     return ok;
 }
@@ -89,9 +89,8 @@ std::vector<SkinEntry> RealisticSkin(int pngCount, const std::string& skinIni, b
     for (const wchar_t* folder : folders) {
         entries.push_back({std::wstring(folder) + L"/", true, ""});
         for (int i = 0; i < pngCount / 4; ++i, ++number) {
-            entries.push_back(
-                {std::wstring(folder) + L"/image" + std::to_wstring(number) + L".png", false,
-                 ImageBytes(number)});
+            entries.push_back({std::wstring(folder) + L"/image" + std::to_wstring(number) + L".png",
+                               false, ImageBytes(number)});
         }
         if (withOldImage && std::wstring(folder) == L"buttons") {
             entries.push_back({L"buttons/sweeply.png", false, "an image from an earlier run"});
@@ -155,8 +154,7 @@ bool ReadSkinArchive(const std::wstring& path, std::vector<SkinEntry>* entries) 
         if (ok && !item.folder && entry.uncompressedSize > 0) {
             item.data.resize(static_cast<size_t>(entry.uncompressedSize));
             ok = ExtractEntryToMemory(reader, index, item.data.data(),
-                                      static_cast<uint32_t>(item.data.size())) ==
-                 ArchiveResult::Ok;
+                                      static_cast<uint32_t>(item.data.size())) == ArchiveResult::Ok;
         }
         entries->push_back(item);
     }
@@ -170,8 +168,8 @@ std::string ReadBytes(const std::wstring& path) {
 
 std::wstring CacheFile(const wchar_t* name) {
     wchar_t folder[MAX_PATH];
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_INTERNET_CACHE, nullptr, SHGFP_TYPE_CURRENT,
-                                folder))) {
+    if (FAILED(
+            SHGetFolderPathW(nullptr, CSIDL_INTERNET_CACHE, nullptr, SHGFP_TYPE_CURRENT, folder))) {
         return L"";
     }
     return std::wstring(folder) + L"\\" + name;

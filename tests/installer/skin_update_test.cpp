@@ -54,10 +54,11 @@ class SkinUpdate : public ::testing::Test {
 };
 
 TEST_F(SkinUpdate, EveryEntryCarriedOverImagesSectionKeyReplacedImageLast) {
-    std::vector<SkinEntry> old = RealisticSkin(
-        240, "[Info]\r\nName=Standard\r\n\r\n[Images]\r\nBack=buttons/back.png\r\n"
-             "Sweeply=buttons/old.png\r\n\r\n[Colors]\r\nText=0\r\n",
-        true);
+    std::vector<SkinEntry> old =
+        RealisticSkin(240,
+                      "[Info]\r\nName=Standard\r\n\r\n[Images]\r\nBack=buttons/back.png\r\n"
+                      "Sweeply=buttons/old.png\r\n\r\n[Colors]\r\nText=0\r\n",
+                      true);
     ASSERT_TRUE(WriteSkinArchive(SkinPath(), old));
 
     ASSERT_EQ(Update(), ArchiveResult::Ok);
@@ -126,8 +127,8 @@ TEST_F(SkinUpdate, ArchiveHeldOpenWithoutWriteSharingStaysAsItWas) {
 
 TEST_F(SkinUpdate, FailuresBeforeTheReplaceLeaveTheArchiveAlone) {
     // An empty file entry: the writer refuses an empty data block, so the update ends there.
-    ASSERT_TRUE(WriteSkinArchive(SkinPath(), {{L"skin.ini", false, "[Images]\r\n"},
-                                              {L"empty.png", false, ""}}));
+    ASSERT_TRUE(WriteSkinArchive(
+        SkinPath(), {{L"skin.ini", false, "[Images]\r\n"}, {L"empty.png", false, ""}}));
     std::string before = ReadBytes(SkinPath());
     EXPECT_EQ(Update(), ArchiveResult::BadArgument);
     ExpectUnchanged(before);

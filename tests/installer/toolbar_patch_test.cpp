@@ -62,8 +62,7 @@ TEST_F(ToolbarPatch, SectionWithEntriesGetsTheButtonInThatSameFile) {
     ScopedAppPath registration(Widen(kSweeplyPath));
     ASSERT_TRUE(registration.ready());
     WriteProgramFile(L"ui", kDefaults);
-    WriteToolbar(L"standard_toolbar (2).ini",
-                 "[Document Toolbar.content]\r\nButton0=\"Home\"\r\n");
+    WriteToolbar(L"standard_toolbar (2).ini", "[Document Toolbar.content]\r\nButton0=\"Home\"\r\n");
 
     ASSERT_TRUE(PatchOperaToolbar(location_));
     std::string text = ReadBytes(Toolbar(L"standard_toolbar (2).ini"));
@@ -83,8 +82,8 @@ TEST_F(ToolbarPatch, EmptySectionTakesOperasUiDefaultsIntoStandardToolbar) {
     ASSERT_TRUE(PatchOperaToolbar(location_));
     EXPECT_EQ(ReadBytes(Toolbar(L"standard_toolbar_mine.ini")), own);
     std::string text = ReadBytes(Toolbar(L"standard_toolbar.ini"));
-    for (const char* entry : {"Button0=\"Back\"", "Button1=\"Forward\"", "Button2=\"Reload\"",
-                              kButtonLine}) {
+    for (const char* entry :
+         {"Button0=\"Back\"", "Button1=\"Forward\"", "Button2=\"Reload\"", kButtonLine}) {
         EXPECT_EQ(Count(text, entry), 1u) << entry << "\n" << text;
     }
     EXPECT_EQ(text.find("Compose"), std::string::npos) << "only the one section is copied";
