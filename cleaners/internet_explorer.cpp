@@ -81,8 +81,9 @@ void KeepLoaded(ScopedModule& module) {
 // Waits, without an abort test, until the dialog thread has ended; true when it has.
 bool WaitThreadEnded(HANDLE thread) {
     for (int poll = 0; poll < kThreadPolls; ++poll) {
+        // A failed query counts as still running: unloading under a live thread would crash.
         DWORD code = STILL_ACTIVE;
-        if (!GetExitCodeThread(thread, &code) || code != STILL_ACTIVE) {
+        if (GetExitCodeThread(thread, &code) && code != STILL_ACTIVE) {
             return true;
         }
         Sleep(kThreadPollMs);

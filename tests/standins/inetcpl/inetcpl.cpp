@@ -66,18 +66,25 @@ DWORD CheckedCategories(HWND dialog) {
     return bits;
 }
 
-// Misbehaviour on request: another language keeps the identifier; "no id" also drops it, so
-// only the button's place among the children finds it; "no buttons" leaves only the close box.
+// Misbehaviour on request, each leaving exactly one way to the Delete button: "German" keeps only
+// the identifier (the button is moved first among the children, so Cancel is the nineteenth);
+// "no id" keeps only the place; "caption only" keeps only the English caption.
 void OnInitDialog(HWND dialog) {
     for (int id : {IDC_FAVORITES, IDC_CACHE, IDC_COOKIES, IDC_HISTORY}) {
         CheckDlgButton(dialog, id, BST_CHECKED);
     }
     HWND button = GetDlgItem(dialog, IDC_DELETE);
-    if (StandinFlag(L"INETCPL_GERMAN") || StandinFlag(L"INETCPL_NOID")) {
+    bool german = StandinFlag(L"INETCPL_GERMAN");
+    bool noId = StandinFlag(L"INETCPL_NOID");
+    bool captionOnly = StandinFlag(L"INETCPL_CAPTIONONLY");
+    if (german || noId) {
         SetWindowTextW(button, L"&L\u00f6schen");
     }
-    if (StandinFlag(L"INETCPL_NOID")) {
+    if (noId || captionOnly) {
         SetWindowLongPtrW(button, GWLP_ID, IDC_DELETE_UNNUMBERED);
+    }
+    if (german || captionOnly) {
+        SetWindowPos(button, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     if (StandinFlag(L"INETCPL_NOBUTTONS")) {
         DestroyWindow(button);
@@ -134,10 +141,16 @@ extern "C" __declspec(dllexport) BOOL WINAPI ShowDeleteBrowsingHistoryDialog(HWN
 }
 #endif
 
-// rundll32 entry, found under its wide name: clears the categories named by the number given.
+// rundll32 entries: Windows' and Wine's rundll32 look up the name with "W" appended first and
+// use the plain (ANSI) name only when that is missing, so the wide one is the one that runs.
 extern "C" __declspec(dllexport) void CALLBACK
     ClearMyTracksByProcessW(HWND, HINSTANCE, LPWSTR arguments, int) {
     DWORD bits = wcstoul(arguments != nullptr ? arguments : L"", nullptr, 10);
     StandinLog(L"tracks %lu", bits);
     ClearCategories(bits);
+}
+
+extern "C" __declspec(dllexport) void CALLBACK
+    ClearMyTracksByProcess(HWND, HINSTANCE, LPSTR arguments, int) {
+    StandinLog(L"tracks through the ANSI entry [%hs]", arguments != nullptr ? arguments : "");
 }
