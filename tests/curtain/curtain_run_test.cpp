@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <algorithm>
 #include <string>
 
 #include "tests/curtain/screen.h"
@@ -271,6 +272,8 @@ TEST_F(CurtainRun, EscapeAsksThenConfirmsThenChangesNothing) {
     Screenshot question = WaitForStatus(Status::Question);
     EXPECT_GT(question.width, 0) << "no question with a red X";
     Keep(question, L"curtain-question");
+    // The probe polls RunState every 50 ms: let it see the question before the confirmation.
+    EXPECT_TRUE(WaitFor([&] { return LogHas(Log(), "state 1"); }));
     PressEscape();
     Screenshot shutting = WaitForStatus(Status::ShuttingDown);
     EXPECT_GT(shutting.width, 0) << "no shutting-down text";

@@ -9,6 +9,8 @@
 #include <map>
 #include <string>
 
+#include "tests/installer/installer_fixture.h"
+#include "tests/opera/opera_fixture.h"
 #include "tests/support/test_support.h"
 #include "version.h"
 
@@ -214,6 +216,46 @@ TEST_F(Setup, UninstallTakesBackWhatTheSetupAddedAndNothingElse) {
 
     EXPECT_EQ(ReadTextFile(userFile), "mine");
     EXPECT_EQ(ReadString(kOtherAppPathsKey, nullptr), L"C:\\Other\\SweeplyTestNeighbour.exe");
+}
+
+// With Opera installed, the checked Opera component runs SweeplyOpera.exe from the install folder:
+// Opera's toolbar then names the installed Sweeply.exe, and its skin holds the button image.
+TEST_F(Setup, OperaComponentPutsTheButtonOnOperasToolbar) {
+    using namespace installer_fixture;
+    opera_fixture::OperaInstallation opera;
+    ASSERT_TRUE(opera.ready());
+    ASSERT_TRUE(opera.RegisterCommandLine(opera_fixture::kCommandLineV2, true, L""));
+    std::wstring program = opera.programDir();
+    ASSERT_TRUE(CreateDirectoryW((program + L"\\ui").c_str(), nullptr));
+    ASSERT_TRUE(WriteTextFile(program + L"\\ui\\standard_toolbar.ini",
+                              "[Document Toolbar.content]\r\nButton0=\"Back\"\r\n"));
+    ASSERT_TRUE(CreateDirectoryW((program + L"\\skin").c_str(), nullptr));
+    std::wstring skinPath = program + L"\\skin\\standard_skin.zip";
+    ASSERT_TRUE(WriteSkinArchive(skinPath, RealisticSkin(5, "[Images]\r\n", false)));
+
+    Install();
+    std::vector<SkinEntry> skin;
+    ASSERT_TRUE(ReadSkinArchive(skinPath, &skin));
+    EXPECT_EQ(skin.back().name, L"buttons/sweeply.png");
+
+    // Opera (the stand-in) reads its own toolbar and logs what the Sweeply button would start.
+    TempFolder logs;
+    ScopedEnv log(L"SWEEPLY_STANDIN_LOG", logs / L"opera.log");
+    ScopedEnv profile(L"SWEEPLY_STANDIN_OPERA_PROFILE", opera.profileDir());
+    std::wstring line = Quote(opera.exePath());
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &process));
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    std::vector<std::string> lines = ReadLog(logs / L"opera.log", 5, 15000);
+    opera_fixture::EndOperaStandins();
+    std::vector<std::string> button = opera_fixture::LinesStartingWith(lines, "toolbar Sweeply");
+    ASSERT_EQ(button.size(), 1u);
+    EXPECT_EQ(button[0], "toolbar Sweeply program [" + Narrow(installDir_) +
+                             "\\Sweeply.exe] parameters [opera/f cc]");
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 // an "OUIWINDOW" keyboard child; Alt+T then D opens the delete-private-data "OpWindow" (style
 // 0x96CC0000) whose first "OpWindow" child takes Enter and clears the profile's private data.
 // Switches (SWEEPLY_STANDIN_...): OPERA_PROFILE folder, OPERA_NODIALOG, OPERA_WINDOW_DELAY ms
-// (idle, window later), OPERA_BUSY ms (not ready for input at start).
+// (idle, window later), OPERA_BUSY ms (not ready for input at start). At start it logs the
+// program and parameters that its toolbar's Sweeply button would run, when it has one.
 #include <windows.h>
 
 #include <cwchar>
@@ -46,6 +47,33 @@ void LogPrefs() {
     StandinLog(L"prefs startup=%u default-browser=%u",
                GetPrivateProfileIntW(L"User Prefs", L"Show Startup Dialog", 700, prefs),
                GetPrivateProfileIntW(L"User Prefs", L"Show Default Browser Dialog", 700, prefs));
+}
+
+// Logs what a click on the Sweeply button would start: the "Execute program" action of the key
+// `Button3001, "Sweeply"` in the profile's "toolbar\standard_toolbar.ini".
+void LogToolbarButton() {
+    wchar_t toolbar[MAX_PATH];
+    wchar_t value[1024];
+    if (!ProfileFile(L"toolbar\\standard_toolbar.ini", toolbar) ||
+        GetPrivateProfileStringW(L"Document Toolbar.content", L"Button3001, \"Sweeply\"", L"",
+                                 value, 1024, toolbar) == 0) {
+        return;  // no line, so that the logs of tests without a button stay as they were
+    }
+    // The profile functions strip the value's outer quotes; the action's own quotes stay.
+    constexpr wchar_t kExecute[] = L"Execute program, \"";
+    wchar_t* program = wcsstr(value, kExecute);
+    wchar_t* programEnd = program != nullptr ? wcschr(program + wcslen(kExecute), L'"') : nullptr;
+    if (programEnd == nullptr || wcsncmp(programEnd, L"\",\"", 3) != 0) {
+        StandinLog(L"toolbar Sweeply button unreadable [%ls]", value);
+        return;
+    }
+    program += wcslen(kExecute);
+    *programEnd = L'\0';
+    wchar_t* parameters = programEnd + 3;
+    if (wchar_t* close = wcschr(parameters, L'"')) {
+        *close = L'\0';
+    }
+    StandinLog(L"toolbar Sweeply program [%ls] parameters [%ls]", program, parameters);
 }
 
 int DeleteProfileFile(const wchar_t* name) {
@@ -206,6 +234,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR parameters, int) {
     StandinLog(L"started [%ls]", parameters);
     StandinLog(L"command line [%ls]", GetCommandLineW());
     LogPrefs();
+    LogToolbarButton();
     if (DWORD busy = StandinNumber(L"OPERA_BUSY", 0)) {
         Sleep(busy);
     }

@@ -1,0 +1,8 @@
+// Entry of SweeplyOpera.exe: no window, no command line; the run is in install_run.cpp.
+#include <windows.h>
+
+#include "installer/install_run.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    return RunOperaInstaller(instance);
+}

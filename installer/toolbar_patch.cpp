@@ -1,0 +1,149 @@
+// Puts the Sweeply button into Opera's document toolbar through the profile-string functions, so
+// that Windows parses the file, creates it when missing and replaces an earlier button key.
+#include "installer/toolbar_patch.h"
+
+#include <windows.h>
+
+#include <cwchar>
+
+#include "core/scoped.h"
+#include "installer/path_text.h"
+
+namespace {
+
+constexpr wchar_t kSection[] = L"Document Toolbar.content";
+constexpr wchar_t kButtonKey[] = L"Button3001, \"Sweeply\"";
+constexpr wchar_t kValueHead[] =
+    L"\"Delete private data, , , \"Delete private data and erase the internet history and other "
+    L"tracks on your computer\", \"Sweeply\" & Click default button & Execute program, \"";
+constexpr wchar_t kValueTail[] = L"\",\"opera/f cc\"";
+constexpr wchar_t kAppPathsKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Sweeply.exe";
+
+constexpr DWORD kProbeChars = 16;
+constexpr DWORD kCopyChars = 2047;
+// GetPrivateProfileSectionW answers size - 2 when the section did not fit.
+constexpr DWORD kCopyCutShort = kCopyChars - 2;
+constexpr size_t kValueChars = 384;
+constexpr DWORD kAppPathBytes = 260;
+
+bool IsFile(const wchar_t* path) {
+    DWORD attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// P\toolbar exists afterwards, or false.
+bool MakeToolbarFolder(const wchar_t* profileDir) {
+    wchar_t folder[kInstallerPathChars];
+    if (!JoinText(folder, {profileDir, L"\\toolbar"})) {
+        return false;
+    }
+    DWORD attributes = GetFileAttributesW(folder);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return true;
+    }
+    return CreateDirectoryW(folder, nullptr) != FALSE;
+}
+
+// Opera's default toolbar file: "ui\" first, then "defaults\".
+bool FindDefaultToolbar(const wchar_t* programDir, wchar_t (&source)[kInstallerPathChars]) {
+    for (const wchar_t* name :
+         {L"\\ui\\standard_toolbar.ini", L"\\defaults\\standard_toolbar.ini"}) {
+        if (!JoinText(source, {programDir, name})) {
+            return false;
+        }
+        if (IsFile(source)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Copies Opera's default section into P\toolbar\standard_toolbar.ini, which becomes the target.
+bool CopyDefaultSection(const OperaLocation& opera, wchar_t (&target)[kInstallerPathChars]) {
+    wchar_t source[kInstallerPathChars];
+    if (!FindDefaultToolbar(opera.programDir, source)) {
+        return false;
+    }
+    wchar_t copy[kCopyChars];
+    DWORD length = GetPrivateProfileSectionW(kSection, copy, kCopyChars, source);
+    if (length == kCopyCutShort) {
+        return false;  // a cut list would lose default buttons; nothing is written yet
+    }
+    if (!JoinText(target, {opera.profileDir, L"\\toolbar\\standard_toolbar.ini"})) {
+        return false;
+    }
+    // Checked, unlike a plain copy would be: a failed copy followed by a written button would
+    // leave the user a toolbar that holds nothing but the Sweeply button.
+    return WritePrivateProfileSectionW(kSection, copy, target) != FALSE;
+}
+
+// The toolbar file that receives the button: a profile file whose section already has entries,
+// else standard_toolbar.ini filled with Opera's defaults. A profile without any toolbar file (a
+// fresh one) is treated as one with an empty section, so its user gets the button too.
+bool ChooseTarget(const OperaLocation& opera, wchar_t (&target)[kInstallerPathChars]) {
+    wchar_t pattern[kInstallerPathChars];
+    if (!JoinText(pattern, {opera.profileDir, L"\\toolbar\\standard_toolba*.ini"})) {
+        return false;
+    }
+    WIN32_FIND_DATAW found;
+    if (FindFirstMatch(pattern, &found)) {
+        if (!JoinText(target, {opera.profileDir, L"\\toolbar\\", found.cFileName})) {
+            return false;
+        }
+        wchar_t probe[kProbeChars];
+        if (GetPrivateProfileSectionW(kSection, probe, kProbeChars, target) != 0) {
+            return true;
+        }
+    }
+    return CopyDefaultSection(opera, target);
+}
+
+}  // namespace
+
+bool ReadSweeplyAppPath(wchar_t (&path)[130]) {
+    ScopedKey key;
+    // The 64-bit view on 64-bit Windows: that is where the shell, and a .reg file imported by
+    // regedit, keep App Paths.
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kAppPathsKey, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
+                      key.receive()) != ERROR_SUCCESS) {
+        return false;
+    }
+    wchar_t raw[kAppPathBytes / sizeof(wchar_t) + 1];
+    DWORD type = 0;
+    DWORD bytes = kAppPathBytes;
+    if (RegQueryValueExW(key.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(raw),
+                         &bytes) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        return false;
+    }
+    // Registry text need not end in a NUL; count only the characters before the first one.
+    size_t length = bytes / sizeof(wchar_t);
+    raw[length] = L'\0';
+    length = wcslen(raw);
+    if (length == 0 || length >= 130) {
+        return false;
+    }
+    if (type == REG_EXPAND_SZ) {
+        DWORD needed = ExpandEnvironmentStringsW(raw, path, 130);
+        return needed != 0 && needed <= 130 && path[0] != L'\0';
+    }
+    wmemcpy(path, raw, length + 1);
+    return true;
+}
+
+bool PatchOperaToolbar(const OperaLocation& opera) {
+    if (!MakeToolbarFolder(opera.profileDir)) {
+        return false;
+    }
+    wchar_t target[kInstallerPathChars];
+    if (!ChooseTarget(opera, target)) {
+        return false;
+    }
+    wchar_t appPath[130];
+    wchar_t value[kValueChars];
+    if (!ReadSweeplyAppPath(appPath) || !JoinText(value, {kValueHead, appPath, kValueTail})) {
+        return false;
+    }
+    return WritePrivateProfileStringW(kSection, kButtonKey, value, target) != FALSE;
+}

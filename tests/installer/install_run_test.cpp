@@ -1,0 +1,146 @@
+// SweeplyOpera's whole run against Opera installations laid out in the prefix: in-process for the
+// failure paths, and the real program followed by the Opera stand-in for the end-to-end case.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "installer/install_run.h"
+#include "tests/installer/installer_fixture.h"
+#include "tests/opera/opera_fixture.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+using namespace testing_support;
+using namespace installer_fixture;
+using opera_fixture::OperaInstallation;
+using opera_fixture::OperaSetup;
+
+constexpr char kDefaults[] = "[Document Toolbar.content]\r\nButton0=\"Back\"\r\n";
+
+// An Opera installation with default toolbar, skin archive and the App Paths registration.
+class InstallRun : public ::testing::Test {
+  protected:
+    void Lay(OperaInstallation& opera, bool registerStart = true) {
+        ASSERT_TRUE(opera.ready());
+        if (registerStart) {
+            ASSERT_TRUE(opera.RegisterCommandLine(opera_fixture::kCommandLineV2, true, L""));
+        }
+        std::wstring program = opera.programDir();
+        ASSERT_TRUE(CreateDirectoryW((program + L"\\ui").c_str(), nullptr));
+        ASSERT_TRUE(WriteTextFile(program + L"\\ui\\standard_toolbar.ini", kDefaults));
+        ASSERT_TRUE(CreateDirectoryW((program + L"\\skin").c_str(), nullptr));
+        skinPath_ = program + L"\\skin\\standard_skin.zip";
+        skin_ = RealisticSkin(40, "[Images]\r\nBack=buttons/back.png\r\n", false);
+        ASSERT_TRUE(WriteSkinArchive(skinPath_, skin_));
+        skinBytes_ = ReadBytes(skinPath_);
+        toolbarPath_ = opera.profileDir() + L"\\toolbar\\standard_toolbar.ini";
+    }
+
+    // SweeplyOpera.exe's own resources, for in-process runs that need the button image.
+    HMODULE ProgramResources() {
+        resources_ =
+            LoadLibraryExW(BinPath(L"SweeplyOpera.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        return resources_;
+    }
+    std::string ButtonImage() {
+        HRSRC found = FindResourceW(resources_, kButtonImageResource, MAKEINTRESOURCEW(10));
+        const char* data = static_cast<const char*>(LockResource(LoadResource(resources_, found)));
+        return data ? std::string(data, SizeofResource(resources_, found)) : std::string();
+    }
+    void TearDown() override {
+        if (resources_ != nullptr) {
+            FreeLibrary(resources_);
+        }
+    }
+
+    ScopedAppPath registration_{L"C:\\Program Files\\Sweeply\\Sweeply.exe"};
+    HMODULE resources_ = nullptr;
+    std::wstring skinPath_;
+    std::wstring toolbarPath_;
+    std::vector<SkinEntry> skin_;
+    std::string skinBytes_;
+};
+
+TEST_F(InstallRun, NothingChangesWithoutOperaOrWithOpera927) {
+    {
+        OperaInstallation opera;
+        Lay(opera, false);
+        EXPECT_EQ(RunOperaInstaller(ProgramResources()), 0);
+        EXPECT_FALSE(FileExists(opera.profileDir() + L"\\toolbar"));
+        EXPECT_EQ(ReadBytes(skinPath_), skinBytes_);
+    }
+    OperaSetup old;
+    old.version = L"9.27";
+    OperaInstallation opera(old);
+    Lay(opera);
+    EXPECT_EQ(RunOperaInstaller(resources_), 0);
+    EXPECT_FALSE(FileExists(opera.profileDir() + L"\\toolbar"));
+    EXPECT_EQ(ReadBytes(skinPath_), skinBytes_);
+}
+
+TEST_F(InstallRun, FailedToolbarStepLeavesTheSkinUntouched) {
+    OperaInstallation opera;
+    Lay(opera);
+    ASSERT_TRUE(DeleteFileW((opera.programDir() + L"\\ui\\standard_toolbar.ini").c_str()));
+    EXPECT_EQ(RunOperaInstaller(ProgramResources()), 0);
+    EXPECT_FALSE(FileExists(toolbarPath_));
+    EXPECT_EQ(ReadBytes(skinPath_), skinBytes_);
+}
+
+TEST_F(InstallRun, WithoutResource110TheToolbarIsWrittenAndTheSkinUntouched) {
+    OperaInstallation opera;
+    Lay(opera);
+    // This test program carries no button image.
+    EXPECT_EQ(RunOperaInstaller(GetModuleHandleW(nullptr)), 0);
+    EXPECT_NE(ReadBytes(toolbarPath_).find("Button3001, \"Sweeply\"="), std::string::npos);
+    EXPECT_EQ(ReadBytes(skinPath_), skinBytes_);
+}
+
+TEST_F(InstallRun, MultiUserRunInstallsTheResourceImage) {
+    OperaSetup setup;
+    setup.multiUser = 1;
+    OperaInstallation opera(setup);
+    Lay(opera);
+    EXPECT_EQ(RunOperaInstaller(ProgramResources()), 0);
+    std::vector<SkinEntry> now;
+    ASSERT_TRUE(ReadSkinArchive(skinPath_, &now));
+    ASSERT_EQ(now.size(), skin_.size() + 1);
+    EXPECT_EQ(now.back().name, L"buttons/sweeply.png");
+    EXPECT_EQ(now.back().data, ButtonImage());
+    EXPECT_EQ(now.back().data.substr(1, 3), "PNG");
+    EXPECT_EQ(ReadBytes(CacheFile(L"2963edc3-e519-4153-a191-18f2e5fc1401")), ButtonImage());
+}
+
+// The real program, then Opera itself (the stand-in) reading back what its button would start.
+TEST_F(InstallRun, EndToEndTheOperaButtonStartsSweeplyWithItsTask) {
+    OperaInstallation opera;
+    Lay(opera);
+    RunResult run = RunProgram(Quote(BinPath(L"SweeplyOpera.exe")), 60000);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_NE(ReadBytes(skinPath_), skinBytes_);
+
+    TempFolder logs;
+    ScopedEnv log(L"SWEEPLY_STANDIN_LOG", logs / L"opera.log");
+    ScopedEnv profile(L"SWEEPLY_STANDIN_OPERA_PROFILE", opera.profileDir());
+    std::wstring line = Quote(opera.exePath());
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &process));
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    // started, command line, the toolbar line, the prefs line, "main window shown"
+    std::vector<std::string> lines = ReadLog(logs / L"opera.log", 5, 15000);
+    opera_fixture::EndOperaStandins();
+    std::vector<std::string> button = opera_fixture::LinesStartingWith(lines, "toolbar Sweeply");
+    ASSERT_EQ(button.size(), 1u);
+    EXPECT_EQ(button[0],
+              "toolbar Sweeply program [C:\\Program Files\\Sweeply\\Sweeply.exe] parameters "
+              "[opera/f cc]");
+}
+
+}  // namespace

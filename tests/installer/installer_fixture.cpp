@@ -1,0 +1,194 @@
+// Registry, archive and file helpers for the installer's tests; see installer_fixture.h.
+#include "tests/installer/installer_fixture.h"
+
+#include <shlobj.h>
+
+#include "tests/support/test_support.h"
+#include "zip/archive.h"
+
+namespace installer_fixture {
+
+namespace {
+
+constexpr wchar_t kAppPathsKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Sweeply.exe";
+
+bool ReadRegistration(std::wstring* value) {
+    wchar_t text[2048];
+    DWORD bytes = sizeof(text) - sizeof(wchar_t);
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kAppPathsKey, 0, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    bool ok = RegQueryValueExW(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(text),
+                               &bytes) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    text[bytes / sizeof(wchar_t)] = L'\0';
+    *value = text;
+    return ok;
+}
+
+bool WriteRegistration(const std::wstring& value) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kAppPathsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    bool ok =
+        RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return ok;
+}
+
+void RestoreRegistration(bool existed, const std::wstring& old) {
+    if (existed) {
+        WriteRegistration(old);
+    } else {
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, kAppPathsKey);
+    }
+}
+
+// A small but well-formed PNG-sized blob: signature plus bytes that differ per image.
+std::string ImageBytes(int number) {
+    std::string bytes = "\x89PNG\r\n\x1a\n";
+    unsigned value = 2166136261u ^ static_cast<unsigned>(number);
+    for (int i = 0; i < 60 + number % 90; ++i) {
+        value = value * 16777619u + 0x9E3779B9u;
+        bytes += static_cast<char>(value >> 24);
+    }
+    return bytes;
+}
+
+}  // namespace
+
+ScopedAppPath::ScopedAppPath(const std::wstring& path) {
+    existed_ = ReadRegistration(&old_);
+    ready_ = WriteRegistration(path);
+}
+
+ScopedAppPath::~ScopedAppPath() {
+    RestoreRegistration(existed_, old_);
+}
+
+ScopedNoAppPath::ScopedNoAppPath() {
+    existed_ = ReadRegistration(&old_);
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kAppPathsKey);
+}
+
+ScopedNoAppPath::~ScopedNoAppPath() {
+    RestoreRegistration(existed_, old_);
+}
+
+std::vector<SkinEntry> RealisticSkin(int pngCount, const std::string& skinIni, bool withOldImage) {
+    std::vector<SkinEntry> entries;
+    entries.push_back({L"skin.ini", false, skinIni});
+    const wchar_t* folders[] = {L"buttons", L"icons", L"defaults", L"dialogs"};
+    int number = 0;
+    for (const wchar_t* folder : folders) {
+        entries.push_back({std::wstring(folder) + L"/", true, ""});
+        for (int i = 0; i < pngCount / 4; ++i, ++number) {
+            entries.push_back({std::wstring(folder) + L"/image" + std::to_wstring(number) + L".png",
+                               false, ImageBytes(number)});
+        }
+        if (withOldImage && std::wstring(folder) == L"buttons") {
+            entries.push_back({L"buttons/sweeply.png", false, "an image from an earlier run"});
+        }
+    }
+    entries.push_back({L"defaults/skin.ini", false, "[Info]\r\nName=nested, left alone\r\n"});
+    entries.push_back({L"readme.txt", false, std::string(3000, 'r')});
+    return entries;
+}
+
+bool WriteSkinArchive(const std::wstring& path, const std::vector<SkinEntry>& entries) {
+    ArchiveHandle* writer = CreateArchiveInMemory(4 * 1024 * 1024);
+    if (writer == nullptr) {
+        return false;
+    }
+    bool ok = true;
+    for (const SkinEntry& entry : entries) {
+        ArchiveResult result = ArchiveResult::Ok;
+        if (entry.folder) {
+            result = AddFolderEntry(writer, entry.name.c_str());
+        } else if (!entry.data.empty()) {
+            result = AddMemoryEntry(writer, entry.name.c_str(), entry.data.data(),
+                                    static_cast<uint32_t>(entry.data.size()));
+        } else {
+            // The writer takes no empty memory block; an empty file makes the empty entry.
+            std::wstring empty = path + L".empty";
+            ok = testing_support::WriteTextFile(empty, "") && ok;
+            result = AddFileEntry(writer, entry.name.c_str(), empty.c_str());
+            DeleteFileW(empty.c_str());
+        }
+        ok = ok && result == ArchiveResult::Ok;
+    }
+    const void* image = nullptr;
+    uint32_t length = 0;
+    ok = ok && GetArchiveMemory(writer, &image, &length) == ArchiveResult::Ok;
+    if (ok) {
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD written = 0;
+        ok = file != INVALID_HANDLE_VALUE && WriteFile(file, image, length, &written, nullptr) &&
+             written == length;
+        if (file != INVALID_HANDLE_VALUE) {
+            CloseHandle(file);
+        }
+    }
+    return CloseArchiveWriter(writer) == ArchiveResult::Ok && ok;
+}
+
+bool ReadSkinArchive(const std::wstring& path, std::vector<SkinEntry>* entries) {
+    entries->clear();
+    ArchiveHandle* reader = OpenArchiveReader(path.c_str());
+    if (reader == nullptr) {
+        return false;
+    }
+    ArchiveEntry entry;
+    bool ok = GetArchiveEntry(reader, -1, &entry) == ArchiveResult::Ok;
+    int32_t count = ok ? entry.index : 0;
+    for (int32_t index = 0; ok && index < count; ++index) {
+        ok = GetArchiveEntry(reader, index, &entry) == ArchiveResult::Ok;
+        SkinEntry item{entry.name, (entry.attributes & 0x10) != 0, ""};
+        if (ok && !item.folder && entry.uncompressedSize > 0) {
+            item.data.resize(static_cast<size_t>(entry.uncompressedSize));
+            ok = ExtractEntryToMemory(reader, index, item.data.data(),
+                                      static_cast<uint32_t>(item.data.size())) == ArchiveResult::Ok;
+        }
+        entries->push_back(item);
+    }
+    CloseArchiveReader(reader);
+    return ok;
+}
+
+std::string ReadBytes(const std::wstring& path) {
+    return testing_support::ReadTextFile(path);
+}
+
+std::wstring CacheFile(const wchar_t* name) {
+    wchar_t folder[MAX_PATH];
+    if (FAILED(
+            SHGetFolderPathW(nullptr, CSIDL_INTERNET_CACHE, nullptr, SHGFP_TYPE_CURRENT, folder))) {
+        return L"";
+    }
+    return std::wstring(folder) + L"\\" + name;
+}
+
+std::vector<std::wstring> ListFolder(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return names;
+    }
+    do {
+        if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0) {
+            names.push_back(found.cFileName);
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
+
+}  // namespace installer_fixture

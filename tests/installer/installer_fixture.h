@@ -1,0 +1,70 @@
+// What the installer's tests lay out besides an Opera installation: the App Paths registration
+// of Sweeply.exe, skin archives made and read back with the zip component, and file contents.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace installer_fixture {
+
+// HKLM "...\App Paths\Sweeply.exe" with `path` as its default value while in scope; an earlier
+// registration is given back afterwards.
+class ScopedAppPath {
+  public:
+    explicit ScopedAppPath(const std::wstring& path);
+    ~ScopedAppPath();
+    ScopedAppPath(const ScopedAppPath&) = delete;
+    ScopedAppPath& operator=(const ScopedAppPath&) = delete;
+    bool ready() const { return ready_; }
+
+  private:
+    bool ready_ = false;
+    bool existed_ = false;
+    std::wstring old_;
+};
+
+// Removes the registration (for the cases without one); given back like ScopedAppPath.
+class ScopedNoAppPath {
+  public:
+    ScopedNoAppPath();
+    ~ScopedNoAppPath();
+    ScopedNoAppPath(const ScopedNoAppPath&) = delete;
+    ScopedNoAppPath& operator=(const ScopedNoAppPath&) = delete;
+
+  private:
+    bool existed_ = false;
+    std::wstring old_;
+};
+
+struct SkinEntry {
+    std::wstring name;
+    bool folder = false;
+    std::string data;
+    bool operator==(const SkinEntry& other) const {
+        return name == other.name && folder == other.folder && data == other.data;
+    }
+};
+
+// A skin archive in the shape of Opera's: folders, `pngCount` small images, a "skin.ini" with
+// `skinIni` as its text, a nested "defaults/skin.ini", and `withOldImage` an earlier
+// "buttons/sweeply.png".
+std::vector<SkinEntry> RealisticSkin(int pngCount, const std::string& skinIni, bool withOldImage);
+
+// Writes `entries` as a zip archive (with the zip writer) to `path`.
+bool WriteSkinArchive(const std::wstring& path, const std::vector<SkinEntry>& entries);
+
+// Reads every entry back (with the zip reader); false when the archive cannot be read.
+bool ReadSkinArchive(const std::wstring& path, std::vector<SkinEntry>* entries);
+
+// The bytes of a file; empty when it cannot be read.
+std::string ReadBytes(const std::wstring& path);
+
+// The Internet cache folder's working files of the installer.
+std::wstring CacheFile(const wchar_t* name);
+
+// Files in `folder` (names only), for checks that nothing was left behind.
+std::vector<std::wstring> ListFolder(const std::wstring& folder);
+
+}  // namespace installer_fixture

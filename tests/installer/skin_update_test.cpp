@@ -1,0 +1,147 @@
+// UpdateSkinArchive on skin archives made at test time: what is carried over, how skin.ini is
+// edited, and that every failure leaves the old archive byte for byte with nothing left beside it.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "installer/skin_archive.h"
+#include "tests/installer/installer_fixture.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+using namespace testing_support;
+using namespace installer_fixture;
+
+constexpr char kImage[] = "\x89PNG\r\n\x1a\nthe new button image";
+
+class SkinUpdate : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(CreateDirectoryW(SkinFolder().c_str(), nullptr));
+        ASSERT_TRUE(WriteTextFile(ImagePath(), kImage));
+    }
+    std::wstring SkinFolder() { return root_ / L"skin"; }
+    std::wstring SkinPath() { return root_ / L"skin\\standard_skin.zip"; }
+    std::wstring ImagePath() { return root_ / L"button.png"; }
+    ArchiveResult Update() { return UpdateSkinArchive(SkinPath().c_str(), ImagePath().c_str()); }
+
+    // The entries the rebuilt archive must hold: the old ones without an earlier image, the
+    // given skin.ini text, the new image last.
+    static std::vector<SkinEntry> Expected(std::vector<SkinEntry> old, const std::string& ini) {
+        std::vector<SkinEntry> expected;
+        for (SkinEntry& entry : old) {
+            if (entry.name == L"buttons/sweeply.png") {
+                continue;
+            }
+            if (entry.name == L"skin.ini") {
+                entry.data = ini;
+            }
+            expected.push_back(entry);
+        }
+        expected.push_back({L"buttons/sweeply.png", false, kImage});
+        return expected;
+    }
+
+    void ExpectUnchanged(const std::string& before) {
+        EXPECT_EQ(ReadBytes(SkinPath()), before);
+        EXPECT_EQ(ListFolder(SkinFolder()), std::vector<std::wstring>{L"standard_skin.zip"})
+            << "a temporary file was left";
+    }
+
+    TempFolder root_;
+};
+
+TEST_F(SkinUpdate, EveryEntryCarriedOverImagesSectionKeyReplacedImageLast) {
+    std::vector<SkinEntry> old =
+        RealisticSkin(240,
+                      "[Info]\r\nName=Standard\r\n\r\n[Images]\r\nBack=buttons/back.png\r\n"
+                      "Sweeply=buttons/old.png\r\n\r\n[Colors]\r\nText=0\r\n",
+                      true);
+    ASSERT_TRUE(WriteSkinArchive(SkinPath(), old));
+
+    ASSERT_EQ(Update(), ArchiveResult::Ok);
+    std::vector<SkinEntry> first;
+    ASSERT_TRUE(ReadSkinArchive(SkinPath(), &first));
+    ASSERT_FALSE(first.empty());
+    const std::string ini = first.front().data;
+    EXPECT_NE(ini.find("[Images]\r\nBack=buttons/back.png\r\nSweeply=buttons/sweeply.png\r\n"),
+              std::string::npos)
+        << ini;
+    EXPECT_EQ(ini.find("old.png"), std::string::npos);
+    EXPECT_NE(ini.find("[Colors]\r\nText=0"), std::string::npos) << ini;
+    EXPECT_EQ(first, Expected(old, ini));
+
+    // A second run drops the first run's image and gives the same archive contents.
+    ASSERT_EQ(Update(), ArchiveResult::Ok);
+    std::vector<SkinEntry> second;
+    ASSERT_TRUE(ReadSkinArchive(SkinPath(), &second));
+    EXPECT_EQ(second, first);
+    EXPECT_EQ(ListFolder(SkinFolder()), std::vector<std::wstring>{L"standard_skin.zip"});
+}
+
+TEST_F(SkinUpdate, SkinIniWithoutImagesSectionGetsOneAndNestedSkinIniStaysAsItWas) {
+    std::vector<SkinEntry> old = RealisticSkin(8, "[Info]\r\nName=Plain\r\n", false);
+    ASSERT_TRUE(WriteSkinArchive(SkinPath(), old));
+
+    ASSERT_EQ(Update(), ArchiveResult::Ok);
+    std::vector<SkinEntry> now;
+    ASSERT_TRUE(ReadSkinArchive(SkinPath(), &now));
+    ASSERT_FALSE(now.empty());
+    EXPECT_NE(now.front().data.find("Name=Plain"), std::string::npos);
+    EXPECT_NE(now.front().data.find("[Images]\r\nSweeply=buttons/sweeply.png"), std::string::npos)
+        << now.front().data;
+    EXPECT_EQ(now, Expected(old, now.front().data));
+}
+
+TEST_F(SkinUpdate, EditedSkinIniLargerThanTheWorkingBufferIsTakenWhole) {
+    // The working buffer is twice the largest entry met; a short skin.ini more than doubles
+    // with the edit, so the edited text no longer fits the buffer it came from.
+    std::vector<SkinEntry> old = {{L"a.png", false, "x"}, {L"skin.ini", false, "[A]\r\n"}};
+    ASSERT_TRUE(WriteSkinArchive(SkinPath(), old));
+
+    ASSERT_EQ(Update(), ArchiveResult::Ok);
+    std::vector<SkinEntry> now;
+    ASSERT_TRUE(ReadSkinArchive(SkinPath(), &now));
+    ASSERT_EQ(now.size(), 3u);
+    // Taken whole: the working copy left in the Internet cache folder, byte for byte.
+    EXPECT_EQ(now[1].data, ReadBytes(CacheFile(L"skin.ini")));
+    EXPECT_EQ(now[1].data.rfind("[A]\r\n", 0), 0u);
+    EXPECT_NE(now[1].data.find("[Images]\r\nSweeply=buttons/sweeply.png\r\n"), std::string::npos);
+}
+
+TEST_F(SkinUpdate, ArchiveHeldOpenWithoutWriteSharingStaysAsItWas) {
+    ASSERT_TRUE(WriteSkinArchive(SkinPath(), RealisticSkin(40, "[Images]\r\n", false)));
+    std::string before = ReadBytes(SkinPath());
+    // As a running Opera holds its skin: reading, others may only read.
+    HANDLE held = CreateFileW(SkinPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ArchiveResult result = Update();
+    CloseHandle(held);
+
+    EXPECT_EQ(result, ArchiveResult::WriteFailed);
+    ExpectUnchanged(before);
+}
+
+TEST_F(SkinUpdate, FailuresBeforeTheReplaceLeaveTheArchiveAlone) {
+    // An empty file entry: the writer refuses an empty data block, so the update ends there.
+    ASSERT_TRUE(WriteSkinArchive(
+        SkinPath(), {{L"skin.ini", false, "[Images]\r\n"}, {L"empty.png", false, ""}}));
+    std::string before = ReadBytes(SkinPath());
+    EXPECT_EQ(Update(), ArchiveResult::BadArgument);
+    ExpectUnchanged(before);
+
+    ASSERT_TRUE(WriteTextFile(SkinPath(), "not a zip archive at all"));
+    EXPECT_EQ(Update(), ArchiveResult::ReadFailed);
+    ExpectUnchanged("not a zip archive at all");
+
+    EXPECT_EQ(UpdateSkinArchive(SkinPath().c_str(), (root_ / L"missing.png").c_str()),
+              ArchiveResult::CannotOpen);
+    ExpectUnchanged("not a zip archive at all");
+    EXPECT_EQ(UpdateSkinArchive((root_ / L"missing.zip").c_str(), ImagePath().c_str()),
+              ArchiveResult::CannotOpen);
+}
+
+}  // namespace

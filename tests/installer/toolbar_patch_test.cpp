@@ -1,0 +1,174 @@
+// PatchOperaToolbar against profile and program folders laid out per case: which file receives
+// the button, what is copied from Opera's defaults, and when nothing may be written.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "installer/toolbar_patch.h"
+#include "tests/installer/installer_fixture.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+using namespace testing_support;
+using namespace installer_fixture;
+
+constexpr char kSweeplyPath[] = "C:\\Tools\\Sweeply.exe";
+constexpr char kButtonLine[] =
+    "Button3001, \"Sweeply\"=\"Delete private data, , , \"Delete private data and erase the "
+    "internet history and other tracks on your computer\", \"Sweeply\" & Click default button & "
+    "Execute program, \"C:\\Tools\\Sweeply.exe\",\"opera/f cc\"";
+constexpr char kDefaults[] =
+    "[Document Toolbar.content]\r\nButton0=\"Back\"\r\nButton1=\"Forward\"\r\n"
+    "Button2=\"Reload\"\r\n\r\n[Mail Toolbar.content]\r\nButton0=\"Compose\"\r\n";
+
+class ToolbarPatch : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(CreateDirectoryW((root_ / L"Opera").c_str(), nullptr));
+        ASSERT_TRUE(CreateDirectoryW((root_ / L"profile").c_str(), nullptr));
+        // LocateOpera leaves the program folder with its trailing backslash in single-user
+        // installations; the doubled separator that follows must do no harm.
+        wcscpy(location_.programDir, (root_ / L"Opera\\").c_str());
+        wcscpy(location_.profileDir, (root_ / L"profile").c_str());
+    }
+
+    std::wstring Program(const wchar_t* name) { return root_ / (L"Opera\\" + std::wstring(name)); }
+    std::wstring Toolbar(const wchar_t* name) {
+        return root_ / (L"profile\\toolbar\\" + std::wstring(name));
+    }
+    void WriteProgramFile(const wchar_t* folder, const std::string& text) {
+        ASSERT_TRUE(CreateDirectoryW(Program(folder).c_str(), nullptr));
+        ASSERT_TRUE(WriteTextFile(Program(folder) + L"\\standard_toolbar.ini", text));
+    }
+    void WriteToolbar(const wchar_t* name, const std::string& text) {
+        CreateDirectoryW((root_ / L"profile\\toolbar").c_str(), nullptr);
+        ASSERT_TRUE(WriteTextFile(Toolbar(name), text));
+    }
+    static size_t Count(const std::string& text, const std::string& part) {
+        size_t count = 0;
+        for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+            ++count;
+        }
+        return count;
+    }
+
+    TempFolder root_;
+    OperaLocation location_ = {};
+};
+
+TEST_F(ToolbarPatch, SectionWithEntriesGetsTheButtonInThatSameFile) {
+    ScopedAppPath registration(Widen(kSweeplyPath));
+    ASSERT_TRUE(registration.ready());
+    WriteProgramFile(L"ui", kDefaults);
+    WriteToolbar(L"standard_toolbar (2).ini", "[Document Toolbar.content]\r\nButton0=\"Home\"\r\n");
+
+    ASSERT_TRUE(PatchOperaToolbar(location_));
+    std::string text = ReadBytes(Toolbar(L"standard_toolbar (2).ini"));
+    EXPECT_NE(text.find("Button0=\"Home\""), std::string::npos);
+    EXPECT_NE(text.find(kButtonLine), std::string::npos) << text;
+    EXPECT_EQ(text.find("Forward"), std::string::npos) << "defaults copied over own entries";
+    EXPECT_FALSE(FileExists(Toolbar(L"standard_toolbar.ini")));
+}
+
+TEST_F(ToolbarPatch, EmptySectionTakesOperasUiDefaultsIntoStandardToolbar) {
+    ScopedAppPath registration(Widen(kSweeplyPath));
+    WriteProgramFile(L"ui", kDefaults);
+    WriteProgramFile(L"defaults", "[Document Toolbar.content]\r\nButton0=\"Wrong file\"\r\n");
+    const std::string own = "[Document Toolbar.content]\r\n\r\n[Other]\r\nKeep=1\r\n";
+    WriteToolbar(L"standard_toolbar_mine.ini", own);
+
+    ASSERT_TRUE(PatchOperaToolbar(location_));
+    EXPECT_EQ(ReadBytes(Toolbar(L"standard_toolbar_mine.ini")), own);
+    std::string text = ReadBytes(Toolbar(L"standard_toolbar.ini"));
+    for (const char* entry :
+         {"Button0=\"Back\"", "Button1=\"Forward\"", "Button2=\"Reload\"", kButtonLine}) {
+        EXPECT_EQ(Count(text, entry), 1u) << entry << "\n" << text;
+    }
+    EXPECT_EQ(text.find("Compose"), std::string::npos) << "only the one section is copied";
+    EXPECT_EQ(text.find("Wrong file"), std::string::npos);
+}
+
+TEST_F(ToolbarPatch, OnlyTheDefaultsFolderIsUsedWhenThereIsNoUiFile) {
+    ScopedAppPath registration(Widen(kSweeplyPath));
+    WriteProgramFile(L"defaults", kDefaults);
+    WriteToolbar(L"standard_toolbar.ini", "[Document Toolbar.content]\r\n");
+
+    ASSERT_TRUE(PatchOperaToolbar(location_));
+    std::string text = ReadBytes(Toolbar(L"standard_toolbar.ini"));
+    EXPECT_EQ(Count(text, "Button1=\"Forward\""), 1u) << text;
+    EXPECT_EQ(Count(text, kButtonLine), 1u) << text;
+}
+
+TEST_F(ToolbarPatch, FreshProfileWithoutToolbarFileGetsDefaultsAndButton) {
+    ScopedAppPath registration(Widen(kSweeplyPath));
+    WriteProgramFile(L"ui", kDefaults);
+
+    ASSERT_TRUE(PatchOperaToolbar(location_));
+    std::string text = ReadBytes(Toolbar(L"standard_toolbar.ini"));
+    EXPECT_EQ(Count(text, "Button2=\"Reload\""), 1u) << text;
+    EXPECT_EQ(Count(text, kButtonLine), 1u) << text;
+}
+
+TEST_F(ToolbarPatch, DefaultSectionTooLongForTheCopyWritesNothing) {
+    ScopedAppPath registration(Widen(kSweeplyPath));
+    std::string defaults = "[Document Toolbar.content]\r\n";
+    for (int i = 0; defaults.size() < 2200; ++i) {
+        defaults += "Button" + std::to_string(i) + "=\"Some default button\"\r\n";
+    }
+    WriteProgramFile(L"ui", defaults);
+    const std::string own = "[Document Toolbar.content]\r\n";
+    WriteToolbar(L"standard_toolbar_x.ini", own);
+
+    EXPECT_FALSE(PatchOperaToolbar(location_));
+    EXPECT_FALSE(FileExists(Toolbar(L"standard_toolbar.ini")));
+    EXPECT_EQ(ReadBytes(Toolbar(L"standard_toolbar_x.ini")), own);
+}
+
+TEST_F(ToolbarPatch, EmptySectionWithoutAnyDefaultFileFails) {
+    ScopedAppPath registration(Widen(kSweeplyPath));
+    WriteToolbar(L"standard_toolbar.ini", "[Document Toolbar.content]\r\n");
+
+    EXPECT_FALSE(PatchOperaToolbar(location_));
+    EXPECT_EQ(ReadBytes(Toolbar(L"standard_toolbar.ini")), "[Document Toolbar.content]\r\n");
+}
+
+TEST_F(ToolbarPatch, SecondRunReplacesTheKey) {
+    ScopedAppPath registration(Widen(kSweeplyPath));
+    WriteProgramFile(L"ui", kDefaults);
+
+    ASSERT_TRUE(PatchOperaToolbar(location_));
+    std::string first = ReadBytes(Toolbar(L"standard_toolbar.ini"));
+    ASSERT_TRUE(PatchOperaToolbar(location_));
+    std::string second = ReadBytes(Toolbar(L"standard_toolbar.ini"));
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(Count(second, "Button3001"), 1u) << second;
+}
+
+TEST_F(ToolbarPatch, AppPathOf129CharactersIsAcceptedAnd130Refused) {
+    WriteProgramFile(L"ui", kDefaults);
+    std::wstring path129 = L"C:\\" + std::wstring(114, L'x') + L"\\Sweeply.exe";
+    ASSERT_EQ(path129.size(), 129u);
+    {
+        ScopedAppPath registration(path129);
+        ASSERT_TRUE(PatchOperaToolbar(location_));
+        std::string text = ReadBytes(Toolbar(L"standard_toolbar.ini"));
+        EXPECT_NE(text.find("Execute program, \"" + Narrow(path129) + "\",\"opera/f cc\""),
+                  std::string::npos);
+    }
+    ASSERT_TRUE(DeleteFileW(Toolbar(L"standard_toolbar.ini").c_str()));
+    {
+        ScopedAppPath registration(L"C:\\" + std::wstring(115, L'x') + L"\\Sweeply.exe");
+        EXPECT_FALSE(PatchOperaToolbar(location_));
+        // The defaults were copied before the registration was read, and stay.
+        std::string text = ReadBytes(Toolbar(L"standard_toolbar.ini"));
+        EXPECT_EQ(text.find("Button3001"), std::string::npos);
+    }
+    {
+        ScopedNoAppPath noRegistration;
+        EXPECT_FALSE(PatchOperaToolbar(location_));
+    }
+}
+
+}  // namespace

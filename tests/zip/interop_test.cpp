@@ -1,0 +1,185 @@
+// Interoperability with zip tools made by others (Info-ZIP zip/unzip/zipinfo, 7z, Python's
+// zipfile): archives we write pass their checks, and archives they make read back exactly.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <map>
+
+#include "tests/zip/zip_test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ToolRun {
+    int status;
+    std::string output;
+};
+
+ToolRun RunCommand(const std::string& command) {
+    ToolRun run{-1, ""};
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (pipe == nullptr) {
+        return run;
+    }
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        run.output.append(buffer, n);
+    }
+    run.status = pclose(pipe);
+    return run;
+}
+
+std::string Quote(const fs::path& path) {
+    return "'" + path.string() + "'";
+}
+
+// A small tree: text, noise, an empty file, an inner archive (stored), a nested folder.
+std::map<std::string, Bytes> MakeTree(const fs::path& root) {
+    std::map<std::string, Bytes> files = {
+        {"skin.ini", TextBytes("[Info]\nName=Standard\n[Buttons]\nSweeply=buttons/sweeply.png\n")},
+        {"buttons/sweeply.png", MixedBytes(7000, 21)},
+        {"images/big.bin", MixedBytes(300000, 22)},
+        {"images/empty.txt", {}},
+        {"nested/inner.zip", MixedBytes(5000, 23)},
+        {"nested/deeper/note.txt", TextBytes(std::string(20000, 'n'))},
+    };
+    for (const auto& [name, data] : files) {
+        fs::create_directories((root / name).parent_path());
+        WriteBytes(root / name, data);
+    }
+    return files;
+}
+
+class ZipInterop : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        tree_ = dir_.Path("tree");
+        files_ = MakeTree(tree_);
+    }
+
+    // Our reader on `archive`: every file entry must equal the tree's file of the same name.
+    void ExpectReadBackExactly(const fs::path& archive) {
+        ArchiveResult result;
+        std::vector<ReadEntry> entries = ReadWholeArchive(archive, &result);
+        ASSERT_EQ(ArchiveResult::Ok, result) << archive;
+        size_t files = 0;
+        for (const ReadEntry& e : entries) {
+            std::string name = FromName(e.entry.name);
+            if (!name.empty() && name.back() == '/') {
+                EXPECT_NE(0u, e.entry.attributes & 0x10) << name;
+                continue;
+            }
+            ASSERT_EQ(1u, files_.count(name)) << name;
+            EXPECT_EQ(files_[name], e.data) << name;
+            ++files;
+        }
+        EXPECT_EQ(files_.size(), files) << archive;
+    }
+
+    TempDir dir_;
+    fs::path tree_;
+    std::map<std::string, Bytes> files_;
+};
+
+TEST_F(ZipInterop, ArchivesWePassOtherToolsChecks) {
+    ArchiveHandle* writer = CreateArchiveInMemory(4 << 20);
+    ASSERT_NE(nullptr, writer);
+    for (const char* folder : {"buttons", "images/", "nested\\", "nested/deeper"}) {
+        ASSERT_EQ(ArchiveResult::Ok, AddFolderEntry(writer, ToName(folder).c_str()));
+    }
+    for (const auto& [name, data] : files_) {
+        ArchiveResult r =
+            name == "skin.ini"
+                ? AddMemoryEntry(writer, ToName(name).c_str(), data.data(), uint32_t(data.size()))
+                : AddFileEntry(writer, ToName(name).c_str(), PathName(tree_ / name).c_str());
+        ASSERT_EQ(ArchiveResult::Ok, r) << name;
+    }
+    const void* image = nullptr;
+    uint32_t length = 0;
+    ASSERT_EQ(ArchiveResult::Ok, GetArchiveMemory(writer, &image, &length));
+    fs::path archive = dir_.Path("ours.zip");
+    WriteBytes(archive, Bytes(static_cast<const uint8_t*>(image),
+                              static_cast<const uint8_t*>(image) + length));
+    ASSERT_EQ(ArchiveResult::Ok, CloseArchiveWriter(writer));
+
+    ToolRun test = RunCommand("unzip -t " + Quote(archive));
+    EXPECT_EQ(0, test.status) << test.output;
+    EXPECT_NE(std::string::npos, test.output.find("No errors detected")) << test.output;
+
+    ToolRun info = RunCommand("zipinfo -v " + Quote(archive));
+    EXPECT_EQ(0, info.status) << info.output;
+    EXPECT_NE(std::string::npos, info.output.find("UT extra field modtime")) << info.output;
+    EXPECT_NE(std::string::npos, info.output.find("modification/access/creation times"))
+        << info.output;
+
+    ToolRun seven = RunCommand("7z t " + Quote(archive));
+    EXPECT_EQ(0, seven.status) << seven.output;
+    EXPECT_NE(std::string::npos, seven.output.find("Everything is Ok")) << seven.output;
+
+    // Python: testzip finds nothing, and every file entry equals the tree's file.
+    ToolRun python = RunCommand(
+        "python3 -c \"import sys, zipfile, pathlib\n"
+        "z = zipfile.ZipFile(sys.argv[1]); t = pathlib.Path(sys.argv[2])\n"
+        "assert z.testzip() is None\n"
+        "files = [i for i in z.infolist() if not i.is_dir()]\n"
+        "assert len(files) == 6, len(files)\n"
+        "for i in files: assert z.read(i) == (t / i.filename).read_bytes(), i.filename\n"
+        "print('python ok')\" " +
+        Quote(archive) + " " + Quote(tree_));
+    EXPECT_EQ(0, python.status) << python.output;
+    EXPECT_NE(std::string::npos, python.output.find("python ok")) << python.output;
+
+    // And Info-ZIP's extraction gives back the same bytes.
+    fs::path out = dir_.Path("unzipped");
+    ToolRun extract = RunCommand("unzip -q -o " + Quote(archive) + " -d " + Quote(out));
+    EXPECT_EQ(0, extract.status) << extract.output;
+    for (const auto& [name, data] : files_) {
+        EXPECT_EQ(data, ReadBytes(out / name)) << name;
+    }
+}
+
+TEST_F(ZipInterop, ArchivesOtherToolsMakeReadBackExactly) {
+    std::string tree = Quote(tree_);
+    fs::path infoZip = dir_.Path("infozip.zip");
+    fs::path infoZipStored = dir_.Path("infozip-stored.zip");
+    fs::path seven = dir_.Path("7z.zip");
+    fs::path python = dir_.Path("python.zip");
+    ToolRun r = RunCommand("cd " + tree + " && zip -q -r -8 " + Quote(infoZip) + " .");
+    ASSERT_EQ(0, r.status) << r.output;
+    r = RunCommand("cd " + tree + " && zip -q -r -0 " + Quote(infoZipStored) + " .");
+    ASSERT_EQ(0, r.status) << r.output;
+    r = RunCommand("cd " + tree + " && 7z a -tzip -mx=9 " + Quote(seven) + " . >/dev/null");
+    ASSERT_EQ(0, r.status) << r.output;
+    r = RunCommand(
+        "python3 -c \"import sys, zipfile, pathlib\n"
+        "t = pathlib.Path(sys.argv[2])\n"
+        "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+        "    for i, p in enumerate(sorted(t.rglob('*'))):\n"
+        "        if p.is_file():\n"
+        "            z.write(p, p.relative_to(t).as_posix(),\n"
+        "                    zipfile.ZIP_STORED if i % 2 else zipfile.ZIP_DEFLATED)\n"
+        "\" " +
+        Quote(python) + " " + tree);
+    ASSERT_EQ(0, r.status) << r.output;
+    for (const fs::path& archive : {infoZip, infoZipStored, seven, python}) {
+        ExpectReadBackExactly(archive);
+    }
+}
+
+TEST_F(ZipInterop, Zip64AndMultiDiskArchivesAreRefused) {
+    std::string tree = Quote(tree_);
+    fs::path zip64 = dir_.Path("z64.zip");
+    fs::path split = dir_.Path("split.zip");
+    ToolRun r = RunCommand("cd " + tree + " && zip -q -r -fz " + Quote(zip64) + " .");
+    ASSERT_EQ(0, r.status) << r.output;
+    r = RunCommand("cd " + tree + " && zip -q -r -s 64k " + Quote(split) + " .");
+    ASSERT_EQ(0, r.status) << r.output;
+    for (const fs::path& archive : {zip64, split}) {
+        EXPECT_EQ(nullptr, OpenArchiveReader(PathName(archive).c_str())) << archive;
+        EXPECT_EQ(ArchiveResult::CannotOpen, ReaderLastResult) << archive;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,352 @@
+// Reader: listing and extraction, name conversion, attributes, times, archives with prepended
+// data and long comments, encrypted entries and damaged data.
+#include <gtest/gtest.h>
+
+#include <zlib.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "tests/zip/zip_test_support.h"
+#include "zip/entry_name.h"
+#include "zip/zip_time.h"
+
+namespace {
+
+class ZipReader : public ::testing::Test {
+  protected:
+    // Writes `bytes` to a fresh file and opens it; null when the open fails.
+    ArchiveHandle* Open(const Bytes& bytes) {
+        auto path = dir_.Path("t" + std::to_string(++files_) + ".zip");
+        WriteBytes(path, bytes);
+        ArchiveHandle* reader = OpenArchiveReader(PathName(path).c_str());
+        if (reader != nullptr) {
+            open_.push_back(reader);
+        }
+        return reader;
+    }
+    ~ZipReader() override {
+        for (ArchiveHandle* reader : open_) {
+            EXPECT_EQ(ArchiveResult::Ok, CloseArchiveReader(reader));
+        }
+    }
+    TempDir dir_;
+    int files_ = 0;
+    std::vector<ArchiveHandle*> open_;
+};
+
+std::string NameOf(ArchiveHandle* reader, int32_t index) {
+    ArchiveEntry entry;
+    return GetArchiveEntry(reader, index, &entry) == ArchiveResult::Ok ? FromName(entry.name)
+                                                                       : "<failed>";
+}
+
+// Traditional encryption with the empty password, written independently of the reader's code.
+Bytes EncryptEmptyPassword(const Bytes& plain, uint8_t checkByte) {
+    const z_crc_t* table = get_crc_table();
+    uint32_t k0 = 0x12345678, k1 = 0x23456789, k2 = 0x34567890;
+    auto update = [&](uint8_t p) {
+        k0 = table[(k0 ^ p) & 0xFF] ^ (k0 >> 8);
+        k1 = (k1 + (k0 & 0xFF)) * 134775813 + 1;
+        k2 = table[(k2 ^ (k1 >> 24)) & 0xFF] ^ (k2 >> 8);
+    };
+    Bytes header = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, checkByte};
+    Bytes in = header;
+    in.insert(in.end(), plain.begin(), plain.end());
+    Bytes out;
+    for (uint8_t p : in) {
+        uint32_t t = (k2 | 2) & 0xFFFF;
+        out.push_back(p ^ static_cast<uint8_t>((t * (t ^ 1)) >> 8));
+        update(p);
+    }
+    return out;
+}
+
+TEST_F(ZipReader, ListsAndExtractsWhatTheWriterWrote) {
+    Bytes text = MixedBytes(100000, 1);
+    ArchiveHandle* reader = Open(WriteArchive(
+        {{"dir", {}}, {"dir/a.txt", text}, {"b.zip", TextBytes("stored")}, {"c", TextBytes("c")}}));
+    ASSERT_NE(nullptr, reader);
+    ArchiveEntry entry;
+    ASSERT_EQ(ArchiveResult::Ok, GetArchiveEntry(reader, -1, &entry));
+    EXPECT_EQ(4, entry.index);
+    EXPECT_EQ(0, entry.name[0]);
+    ASSERT_EQ(ArchiveResult::Ok, GetArchiveEntry(reader, 1, &entry));
+    EXPECT_EQ("dir/a.txt", FromName(entry.name));
+    EXPECT_EQ(100000, entry.uncompressedSize);
+    EXPECT_LT(entry.compressedSize, 100000);
+    EXPECT_EQ(0u, entry.attributes);  // made by an NTFS host: DOS bits, none for memory entries
+    Bytes out(text.size());
+    EXPECT_EQ(ArchiveResult::Ok, ExtractEntryToMemory(reader, 1, out.data(), uint32_t(out.size())));
+    EXPECT_EQ(text, out);
+    EXPECT_EQ("b.zip", NameOf(reader, 2));
+    EXPECT_EQ("dir/", NameOf(reader, 0));  // backwards: the walk starts again at entry 0
+    ASSERT_EQ(ArchiveResult::Ok, GetArchiveEntry(reader, 0, &entry));
+    EXPECT_EQ(0x10u, entry.attributes);  // the DOS directory bit of 0x41C00010
+    EXPECT_EQ(ArchiveResult::BadArgument, GetArchiveEntry(reader, 4, &entry));
+    EXPECT_EQ(ArchiveResult::BadArgument, GetArchiveEntry(reader, -2, &entry));
+    EXPECT_EQ(ArchiveResult::BadArgument, ExtractEntryToMemory(reader, 4, out.data(), 1));
+    EXPECT_EQ(ArchiveResult::BadArgument, ExtractEntryToMemory(reader, -1, out.data(), 1));
+    EXPECT_EQ(ArchiveResult::BadArgument, ReaderLastResult);
+}
+
+TEST_F(ZipReader, GetArchiveEntryClearsItsOutputBeforeTheHandleChecks) {
+    ArchiveEntry entry;
+    entry.index = 5;
+    entry.name[0] = 'x';
+    entry.uncompressedSize = 9;
+    EXPECT_EQ(ArchiveResult::BadArgument, GetArchiveEntry(nullptr, 0, &entry));
+    EXPECT_EQ(0, entry.index);
+    EXPECT_EQ(0, entry.name[0]);
+    EXPECT_EQ(0, entry.uncompressedSize);
+}
+
+TEST_F(ZipReader, ExtractionInPiecesJoinsToTheWhole) {
+    Bytes text = MixedBytes(30000, 2);
+    ArchiveHandle* reader =
+        Open(BuildArchive({DeflatedEntry("a.txt", text), StoredEntry("b", text)}));
+    ASSERT_NE(nullptr, reader);
+    for (int32_t index : {0, 1}) {
+        Bytes joined;
+        Bytes piece(10000);
+        ArchiveResult results[3];
+        for (ArchiveResult& r : results) {
+            r = ExtractEntryToMemory(reader, index, piece.data(), uint32_t(piece.size()));
+            joined.insert(joined.end(), piece.begin(), piece.end());
+        }
+        EXPECT_EQ(ArchiveResult::MoreData, results[0]);
+        EXPECT_EQ(ArchiveResult::MoreData, results[1]);
+        EXPECT_EQ(ArchiveResult::Ok, results[2]);
+        EXPECT_EQ(text, joined);
+        // Exhausted: one call fails and closes the entry, the next starts it again.
+        EXPECT_EQ(ArchiveResult::CodecFailed, ExtractEntryToMemory(reader, index, piece.data(), 1));
+        EXPECT_EQ(ArchiveResult::MoreData, ExtractEntryToMemory(reader, index, piece.data(), 1));
+        EXPECT_EQ(text[0], piece[0]);
+    }
+    // A length of 0 delivers nothing and fails.
+    EXPECT_EQ(ArchiveResult::CodecFailed, ExtractEntryToMemory(reader, 0, nullptr, 0));
+}
+
+TEST_F(ZipReader, EmptyEntriesEndAtOnce) {
+    ArchiveHandle* reader = Open(BuildArchive({StoredEntry("s", {}), DeflatedEntry("d", {})}));
+    ASSERT_NE(nullptr, reader);
+    uint8_t sentinel = 0xA5;
+    EXPECT_EQ(ArchiveResult::Ok, ExtractEntryToMemory(reader, 0, &sentinel, 1));
+    EXPECT_EQ(ArchiveResult::Ok, ExtractEntryToMemory(reader, 1, &sentinel, 1));
+    EXPECT_EQ(0xA5, sentinel);
+}
+
+TEST_F(ZipReader, DamagedDataIsReportedNotPassedOn) {
+    Bytes text = MixedBytes(20000, 4);
+    RawEntry badCrc = StoredEntry("crc", text);
+    badCrc.crc ^= 1;
+    RawEntry badDeflateCrc = DeflatedEntry("dcrc", text);
+    badDeflateCrc.crc ^= 0x100;
+    RawEntry shortStream = DeflatedEntry("short", text);
+    shortStream.uncompressedSize += 10;  // the stream ends before the stated size
+    RawEntry garbage = StoredEntry("garbage", text);
+    garbage.method = 8;  // stored bytes are no deflate stream
+    ArchiveHandle* reader = Open(BuildArchive({badCrc, badDeflateCrc, shortStream, garbage}));
+    ASSERT_NE(nullptr, reader);
+    Bytes out(text.size() + 10);
+    for (int32_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(ArchiveResult::CodecFailed,
+                  ExtractEntryToMemory(reader, i, out.data(), uint32_t(out.size())))
+            << i;
+    }
+    // In pieces the fault shows at the call that reaches the end.
+    EXPECT_EQ(ArchiveResult::MoreData, ExtractEntryToMemory(reader, 0, out.data(), 15000));
+    EXPECT_EQ(ArchiveResult::CodecFailed, ExtractEntryToMemory(reader, 0, out.data(), 15000));
+}
+
+TEST(ZipNames, PrefixesAreStrippedByTheStepRule) {
+    struct Case {
+        const char* stored;
+        const char* given;
+    } cases[] = {{"/etc/x", "etc/x"},         {"C:\\x", "x"},   {"C:\\a\\..\\b/c", "b/c"},
+                 {"a\\..\\..\\x", "..\\x"},   {"../x", "../x"}, {"a/../b/../c", "c"},
+                 {"\\\\srv/x", "srv/x"},      {"a/..\\b", "b"}, {"x:y:z", "z"},
+                 {"plain/name", "plain/name"}};
+    for (const Case& c : cases) {
+        Name stored = ToName(c.stored);
+        EXPECT_EQ(c.given, FromName(StripNamePrefix(stored.c_str()))) << c.stored;
+    }
+}
+
+TEST_F(ZipReader, StoredNamesAreDecodedAsUtf8AndStripped) {
+    ArchiveHandle* reader = Open(
+        BuildArchive({StoredEntry("/etc/x", TextBytes("1")), StoredEntry("C:\\x", TextBytes("2")),
+                      StoredEntry("a\\..\\..\\x", TextBytes("3")),
+                      StoredEntry("caf\xC3\xA9/\xF0\x9F\x98\x80", {}),
+                      StoredEntry("bad\xFF\xC3", {}), StoredEntry(std::string(300, 'n'), {})}));
+    ASSERT_NE(nullptr, reader);
+    EXPECT_EQ("etc/x", NameOf(reader, 0));
+    EXPECT_EQ("x", NameOf(reader, 1));
+    EXPECT_EQ("..\\x", NameOf(reader, 2));
+    EXPECT_EQ("caf\xC3\xA9/\xF0\x9F\x98\x80", NameOf(reader, 3));
+    EXPECT_EQ("bad\xEF\xBF\xBD\xEF\xBF\xBD", NameOf(reader, 4));  // two U+FFFD
+    EXPECT_EQ(std::string(259, 'n'), NameOf(reader, 5));
+}
+
+TEST_F(ZipReader, AttributesFollowTheHostSystem) {
+    auto entry = [](uint16_t madeBy, uint32_t external) {
+        RawEntry e = StoredEntry("e", {});
+        e.versionMadeBy = madeBy;
+        e.externalAttributes = external;
+        return e;
+    };
+    ArchiveHandle* reader = Open(BuildArchive({
+        entry(0x0314, 0x81A40000),  // Unix 0644
+        entry(0x0314, 0x41ED0010),  // Unix directory 0755
+        entry(0x0314, 0x81240000),  // Unix 0444
+        entry(0x0B17, 0x000000E7),  // NTFS: all five DOS bits plus others dropped
+        entry(0x0014, 0x00000010),  // FAT directory
+        entry(0x0E14, 0x00000001),  // VFAT read-only
+        entry(0x0714, 0x00000002),  // host 7: DOS bits
+        entry(0x0A14, 0x00000001),  // host 10 is not a DOS host: Unix rule, no write bit
+    }));
+    ASSERT_NE(nullptr, reader);
+    uint32_t expected[] = {0x20, 0x30, 0x21, 0x27, 0x10, 0x01, 0x02, 0x21};
+    for (int32_t i = 0; i < 8; ++i) {
+        ArchiveEntry e;
+        ASSERT_EQ(ArchiveResult::Ok, GetArchiveEntry(reader, i, &e));
+        EXPECT_EQ(expected[i], e.attributes) << i;
+    }
+}
+
+Bytes UtBlock(uint8_t flags, std::vector<int32_t> times, size_t declared) {
+    Bytes b = {0x55, 0x54, static_cast<uint8_t>(declared), 0, flags};
+    for (int32_t t : times) {
+        for (int k = 0; k < 4; ++k) {
+            b.push_back(static_cast<uint8_t>(uint32_t(t) >> (8 * k)));
+        }
+    }
+    return b;
+}
+
+TEST_F(ZipReader, ExtendedTimestampsReplaceTheDosTime) {
+    RawEntry all = StoredEntry("all", {});
+    all.localExtra = {0x0A, 0x00, 0x02, 0x00, 0xAA, 0xBB};  // another block first, skipped
+    Bytes ut = UtBlock(7, {1700000000, 1700000100, 1600000000}, 13);
+    all.localExtra.insert(all.localExtra.end(), ut.begin(), ut.end());
+    RawEntry none = StoredEntry("none", {});
+    RawEntry cut = StoredEntry("cut", {});
+    cut.localExtra = UtBlock(3, {1700000000}, 9);  // access time announced but missing
+    ArchiveHandle* reader = Open(BuildArchive({all, none, cut}));
+    ASSERT_NE(nullptr, reader);
+    ArchiveEntry e;
+    ASSERT_EQ(ArchiveResult::Ok, GetArchiveEntry(reader, 0, &e));
+    EXPECT_EQ(FileTimeFromUnixTime(1700000000), e.lastWriteTime);
+    EXPECT_EQ(FileTimeFromUnixTime(1700000100), e.lastAccessTime);
+    EXPECT_EQ(FileTimeFromUnixTime(1600000000), e.creationTime);
+    ASSERT_EQ(ArchiveResult::Ok, GetArchiveEntry(reader, 1, &e));
+    EXPECT_EQ(e.lastWriteTime, e.lastAccessTime);
+    EXPECT_EQ(e.lastWriteTime, e.creationTime);
+    // 2025-06-15 00:00 local time lies within 14 hours of the same wall time in UTC.
+    uint64_t utcWall = FileTimeFromUnixTime(1749945600);
+    uint64_t distance =
+        e.lastWriteTime > utcWall ? e.lastWriteTime - utcWall : utcWall - e.lastWriteTime;
+    EXPECT_LE(distance, 14ULL * 3600 * 10000000);
+    EXPECT_EQ(0u, distance % (15ULL * 60 * 10000000));  // zones are whole quarter hours
+    ASSERT_EQ(ArchiveResult::Ok, GetArchiveEntry(reader, 2, &e));
+    EXPECT_EQ(FileTimeFromUnixTime(1700000000), e.lastWriteTime);
+    EXPECT_EQ(e.creationTime, e.lastAccessTime);  // still the DOS time
+    EXPECT_NE(e.lastWriteTime, e.lastAccessTime);
+}
+
+#ifndef _WIN32
+TEST_F(ZipReader, DosTimeIsLocalTimeTurnedIntoUtc) {
+    const char* saved = getenv("TZ");
+    std::string old = saved ? saved : "";
+    setenv("TZ", "XST-3", 1);  // three hours east of UTC, no daylight saving
+    tzset();
+    RawEntry e = StoredEntry("t", {});
+    e.dosTime = (12 << 11) | (34 << 5) | 28;  // 12:34:56
+    ArchiveHandle* reader = Open(BuildArchive({e}));
+    ArchiveEntry entry;
+    ASSERT_NE(nullptr, reader);
+    ASSERT_EQ(ArchiveResult::Ok, GetArchiveEntry(reader, 0, &entry));
+    EXPECT_EQ(FileTimeFromUnixTime(1749945600 + 9 * 3600 + 34 * 60 + 56), entry.lastWriteTime);
+    saved ? setenv("TZ", old.c_str(), 1) : unsetenv("TZ");
+    tzset();
+}
+#endif
+
+TEST_F(ZipReader, ADosDateThatIsNoCalendarDateGivesTimeZero) {
+    RawEntry monthZero = StoredEntry("m", {});
+    monthZero.dosDate = (45 << 9) | (0 << 5) | 15;
+    RawEntry dayZero = StoredEntry("d", {});
+    dayZero.dosDate = (45 << 9) | (2 << 5) | 0;
+    RawEntry february30 = StoredEntry("f", {});
+    february30.dosDate = (45 << 9) | (2 << 5) | 30;
+    RawEntry hour25 = StoredEntry("h", {});
+    hour25.dosTime = 25 << 11;
+    ArchiveHandle* reader = Open(BuildArchive({monthZero, dayZero, february30, hour25}));
+    ASSERT_NE(nullptr, reader);
+    for (int32_t i = 0; i < 4; ++i) {
+        ArchiveEntry e;
+        ASSERT_EQ(ArchiveResult::Ok, GetArchiveEntry(reader, i, &e));
+        EXPECT_EQ(0u, e.lastWriteTime) << i;
+        EXPECT_EQ(0u, e.creationTime) << i;
+    }
+}
+
+TEST_F(ZipReader, ArchivesAfterPrependedDataAndWithLongCommentsOpen) {
+    Bytes text = MixedBytes(5000, 8);
+    Bytes archive = BuildArchive({DeflatedEntry("a.txt", text)});
+    Bytes prepended = MixedBytes(12345, 9);
+    prepended.insert(prepended.end(), archive.begin(), archive.end());
+    for (const Bytes& bytes :
+         {prepended, BuildArchive({DeflatedEntry("a.txt", text)}, std::string(1000, 'c')),
+          BuildArchive({DeflatedEntry("a.txt", text)}, std::string(60000, 'c'))}) {
+        ArchiveHandle* reader = Open(bytes);
+        ASSERT_NE(nullptr, reader);
+        Bytes out(text.size());
+        EXPECT_EQ(ArchiveResult::Ok, ExtractEntryToMemory(reader, 0, out.data(), 5000));
+        EXPECT_EQ(text, out);
+    }
+    // An end record further than 65 535 bytes from the end of the file is not found.
+    Bytes far = archive;
+    far.insert(far.end(), 65535 - 21, 'g');
+    EXPECT_EQ(nullptr, Open(far));
+    EXPECT_EQ(ArchiveResult::CannotOpen, ReaderLastResult);
+    far.pop_back();  // now the signature's first byte is just inside the limit
+    EXPECT_NE(nullptr, Open(far));
+}
+
+TEST_F(ZipReader, AnArchiveWithNoEntriesCountsZero) {
+    ArchiveHandle* reader = Open(BuildArchive({}));
+    ASSERT_NE(nullptr, reader);
+    ArchiveEntry e;
+    ASSERT_EQ(ArchiveResult::Ok, GetArchiveEntry(reader, -1, &e));
+    EXPECT_EQ(0, e.index);
+    EXPECT_EQ(ArchiveResult::BadArgument, GetArchiveEntry(reader, 0, &e));
+}
+
+TEST_F(ZipReader, EntriesEncryptedWithTheEmptyPasswordExtract) {
+    Bytes text = MixedBytes(4000, 10);
+    RawEntry stored = StoredEntry("s", text);
+    stored.flags = 0x0001;
+    stored.data = EncryptEmptyPassword(text, uint8_t(stored.crc >> 24));
+    RawEntry deflated = DeflatedEntry("d", text);
+    deflated.flags = 0x0009;  // with a data descriptor: the check byte is the time's high byte
+    deflated.dosTime = 0x7A31;
+    deflated.data = EncryptEmptyPassword(RawDeflate(text), 0x7A);
+    RawEntry wrong = StoredEntry("w", text);
+    wrong.flags = 0x0001;
+    wrong.data = EncryptEmptyPassword(text, uint8_t(wrong.crc >> 24) ^ 0x01);
+    ArchiveHandle* reader = Open(BuildArchive({stored, deflated, wrong}));
+    ASSERT_NE(nullptr, reader);
+    for (int32_t i : {0, 1}) {
+        Bytes out(text.size());
+        EXPECT_EQ(ArchiveResult::Ok,
+                  ExtractEntryToMemory(reader, i, out.data(), uint32_t(out.size())));
+        EXPECT_EQ(text, out);
+    }
+    Bytes out(text.size());
+    EXPECT_EQ(ArchiveResult::BadPassword,
+              ExtractEntryToMemory(reader, 2, out.data(), uint32_t(out.size())));
+    EXPECT_EQ(ArchiveResult::BadPassword, ReaderLastResult);
+}
+
+}  // namespace
