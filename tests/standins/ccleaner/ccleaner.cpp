@@ -13,7 +13,7 @@
 
 namespace {
 
-struct ButtonSpec {
+struct ButtonInfo {
     const wchar_t* text;
     int id;
 };
@@ -22,11 +22,11 @@ constexpr int kRunId = 1003;
 constexpr int kWorkTimer = 1;
 #if CCLEANER_MINOR == 0
 // Version x.0 has one button more in front of the run button.
-constexpr ButtonSpec kButtons[] = {{L"Options", 1001},
+constexpr ButtonInfo kButtons[] = {{L"Options", 1001},
                                    {L"Analyze", 1002},
                                    {L"Run Cleaner", kRunId}};
 #else
-constexpr ButtonSpec kButtons[] = {{L"Analyze", 1002},
+constexpr ButtonInfo kButtons[] = {{L"Analyze", 1002},
                                    {L"Run Cleaner", kRunId},
                                    {L"Options", 1001}};
 #endif
@@ -37,9 +37,9 @@ HWND runButton = nullptr;
 WNDPROC tabsOriginalProc = nullptr;
 
 const wchar_t* ButtonText(int id) {
-    for (const ButtonSpec& spec : kButtons) {
-        if (spec.id == id) {
-            return spec.text;
+    for (const ButtonInfo& button : kButtons) {
+        if (button.id == id) {
+            return button.text;
         }
     }
     return L"?";
@@ -100,11 +100,11 @@ void OnWorkDone(HWND page) {
 
 void CreatePageControls(HWND page) {
     int x = 10;
-    for (const ButtonSpec& spec : kButtons) {
+    for (const ButtonInfo& button : kButtons) {
         HWND button = CreateWindowExW(
-            0, L"Button", spec.text, WS_CHILD | WS_VISIBLE, x, 240, 100, 28, page,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), nullptr, nullptr);
-        if (spec.id == kRunId) {
+            0, L"Button", button.text, WS_CHILD | WS_VISIBLE, x, 240, 100, 28, page,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(button.id)), nullptr, nullptr);
+        if (button.id == kRunId) {
             runButton = button;
         }
         x += 110;
