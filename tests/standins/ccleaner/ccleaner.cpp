@@ -100,11 +100,11 @@ void OnWorkDone(HWND page) {
 
 void CreatePageControls(HWND page) {
     int x = 10;
-    for (const ButtonInfo& button : kButtons) {
+    for (const ButtonInfo& info : kButtons) {
         HWND button = CreateWindowExW(
-            0, L"Button", button.text, WS_CHILD | WS_VISIBLE, x, 240, 100, 28, page,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(button.id)), nullptr, nullptr);
-        if (button.id == kRunId) {
+            0, L"Button", info.text, WS_CHILD | WS_VISIBLE, x, 240, 100, 28, page,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(info.id)), nullptr, nullptr);
+        if (info.id == kRunId) {
             runButton = button;
         }
         x += 110;
