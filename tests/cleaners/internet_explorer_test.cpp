@@ -54,6 +54,20 @@ HWND WaitForTopmostDialog() {
     return nullptr;
 }
 
+void DeleteFilesIn(const std::wstring& folder) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            DeleteFileW((folder + L"\\" + data.cFileName).c_str());
+        }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+}
+
 // Puts the stand-in module (or its build without the dialog entry) where Internet Explorer's
 // lies, keeping Wine's own file aside, and puts Wine's back afterwards. Wine 8 loads a native
 // file found there with its default load order, for LoadLibraryW by full path and for rundll32's
@@ -68,6 +82,11 @@ class InternetExplorer : public ::testing::Test {
             ASSERT_TRUE(CopyFileW(module_.c_str(), original_.c_str(), TRUE));
         }
         Install(L"inetcpl.cpl");
+        // Other tests share the prefix and leave working files in these folders (SweeplyOpera
+        // keeps two in the Internet cache): start from folders that hold only what is planted.
+        for (int folder : {CSIDL_INTERNET_CACHE, CSIDL_COOKIES, CSIDL_HISTORY}) {
+            DeleteFilesIn(SpecialFolder(folder));
+        }
         planted_ = {SpecialFolder(CSIDL_INTERNET_CACHE) + L"\\sweeply-page.htm",
                     SpecialFolder(CSIDL_COOKIES) + L"\\sweeply@example.txt",
                     SpecialFolder(CSIDL_HISTORY) + L"\\sweeply-visit.url"};
