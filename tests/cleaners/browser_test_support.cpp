@@ -1,32 +1,9 @@
-// Process ending, log search and folder making for the browser cleaners' tests.
+// Log search and folder making for the browser cleaners' tests.
 #include "tests/cleaners/browser_test_support.h"
-
-#include <tlhelp32.h>
 
 #include "tests/support/test_support.h"
 
 namespace testing_support {
-
-bool EndProcesses(const wchar_t* exeName) {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot != INVALID_HANDLE_VALUE) {
-        PROCESSENTRY32W entry = {};
-        entry.dwSize = sizeof(entry);
-        for (BOOL more = Process32FirstW(snapshot, &entry); more;
-             more = Process32NextW(snapshot, &entry)) {
-            if (_wcsicmp(entry.szExeFile, exeName) != 0) {
-                continue;
-            }
-            HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID);
-            if (process != nullptr) {
-                TerminateProcess(process, 1);
-                CloseHandle(process);
-            }
-        }
-        CloseHandle(snapshot);
-    }
-    return WaitNoProcess(exeName, 10000);
-}
 
 int FindLine(const std::vector<std::string>& lines, const std::string& line) {
     for (size_t i = 0; i < lines.size(); ++i) {

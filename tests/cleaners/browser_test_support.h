@@ -39,9 +39,6 @@ class ScopedRunSettings {
     ScreenPoint centre_;
 };
 
-// Terminates every process named `exeName` and waits until none is left. True when none is.
-bool EndProcesses(const wchar_t* exeName);
-
 // Index of the first log line that equals `line`, or -1.
 int FindLine(const std::vector<std::string>& lines, const std::string& line);
 

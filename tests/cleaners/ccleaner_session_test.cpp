@@ -44,7 +44,7 @@ class CCleanerSessionTest : public ::testing::Test {
         appPath_ = std::make_unique<ScopedCCleanerAppPath>(program_);
     }
     void TearDown() override {
-        TerminateProcesses(L"CCleaner.exe");
+        EndProcesses(L"CCleaner.exe");
         // LocateOpera leaves the current folder in the profile, which must go at the end.
         SetCurrentDirectoryW(BinDir().c_str());
     }

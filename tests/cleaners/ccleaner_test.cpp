@@ -31,7 +31,7 @@ class CCleanerTest : public ::testing::Test {
         logVariable_ = std::make_unique<ScopedEnv>(L"SWEEPLY_STANDIN_LOG", log_);
     }
     void TearDown() override {
-        TerminateProcesses(kExe);
+        EndProcesses(kExe);
         RunState = Running;
         VisibleMode = false;
     }

@@ -1,7 +1,6 @@
 // Shared pieces of the CCleaner and Norton 360 tests; see runner_test_support.h.
 #include "tests/cleaners/runner_test_support.h"
 
-#include <tlhelp32.h>
 
 #include "core/run_state.h"
 #include "tests/support/test_support.h"
@@ -43,28 +42,6 @@ RunningStandin::~RunningStandin() {
         WaitForSingleObject(process_, 10000);
         CloseHandle(process_);
     }
-}
-
-void TerminateProcesses(const wchar_t* exeName) {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    PROCESSENTRY32W entry = {};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32FirstW(snapshot, &entry); more;
-         more = Process32NextW(snapshot, &entry)) {
-        if (lstrcmpiW(entry.szExeFile, exeName) != 0) {
-            continue;
-        }
-        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
-        if (process != nullptr) {
-            TerminateProcess(process, 1);
-            WaitForSingleObject(process, 10000);
-            CloseHandle(process);
-        }
-    }
-    CloseHandle(snapshot);
 }
 
 ScopedCCleanerAppPath::ScopedCCleanerAppPath(const std::wstring& path) {

@@ -22,9 +22,6 @@ class RunningStandin {
     HANDLE process_ = nullptr;
 };
 
-// Ends every process whose executable is `exeName` and waits until they are gone.
-void TerminateProcesses(const wchar_t* exeName);
-
 // HKLM "...\App Paths\ccleaner.exe", written with `path` (REG_SZ) or any value; removed on exit.
 class ScopedCCleanerAppPath {
   public:

@@ -35,8 +35,8 @@ class SweeplyCCleanerNortonRun : public ::testing::Test {
         ScopedEnvFor(L"SWEEPLY_STANDIN_LOG", log_);
     }
     void TearDown() override {
-        TerminateProcesses(L"CCleaner.exe");
-        TerminateProcesses(L"norton.exe");
+        EndProcesses(L"CCleaner.exe");
+        EndProcesses(L"norton.exe");
     }
     void ScopedEnvFor(const wchar_t* name, const std::wstring& value) {
         variables_.push_back(std::make_unique<ScopedEnv>(name, value));

@@ -2,7 +2,6 @@
 #include "tests/opera/opera_fixture.h"
 
 #include <shlobj.h>
-#include <tlhelp32.h>
 
 #include <cwchar>
 
@@ -207,25 +206,7 @@ bool OperaInstallation::AddSession(const std::string& text) const {
 }
 
 void EndOperaStandins() {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    PROCESSENTRY32W entry = {};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32FirstW(snapshot, &entry); more;
-         more = Process32NextW(snapshot, &entry)) {
-        if (_wcsicmp(entry.szExeFile, L"opera.exe") != 0) {
-            continue;
-        }
-        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
-        if (process != nullptr) {
-            TerminateProcess(process, 1);
-            WaitForSingleObject(process, 5000);
-            CloseHandle(process);
-        }
-    }
-    CloseHandle(snapshot);
+    testing_support::EndProcesses(L"opera.exe");
 }
 
 std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines,

@@ -194,6 +194,27 @@ bool WaitNoProcess(const wchar_t* exeName, DWORD waitMs) {
     }
 }
 
+bool EndProcesses(const wchar_t* exeName) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot != INVALID_HANDLE_VALUE) {
+        PROCESSENTRY32W entry = {};
+        entry.dwSize = sizeof(entry);
+        for (BOOL more = Process32FirstW(snapshot, &entry); more;
+             more = Process32NextW(snapshot, &entry)) {
+            if (_wcsicmp(entry.szExeFile, exeName) != 0) {
+                continue;
+            }
+            HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID);
+            if (process != nullptr) {
+                TerminateProcess(process, 1);
+                CloseHandle(process);
+            }
+        }
+        CloseHandle(snapshot);
+    }
+    return WaitNoProcess(exeName, 10000);
+}
+
 std::string Narrow(const std::wstring& text) {
     if (text.empty()) {
         return {};

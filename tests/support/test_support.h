@@ -73,6 +73,9 @@ int CountProcesses(const wchar_t* exeName);
 // Waits up to `waitMs` for no process named `exeName` to be left; true when none is.
 bool WaitNoProcess(const wchar_t* exeName, DWORD waitMs);
 
+// Ends every process named `exeName` (stand-ins a test left running); true when none is left.
+bool EndProcesses(const wchar_t* exeName);
+
 std::string Narrow(const std::wstring& text);
 std::wstring Widen(const std::string& text);
 
