@@ -6,10 +6,34 @@
 
 #include <shlobj.h>
 
+#include <cwchar>
+
 #include "cleaners/automation.h"
 #include "core/scoped.h"
 
 namespace {
+
+// True when every folder of `path` from character `from` on exists and none is a link or
+// junction. The storage folders lie in places other programs can write to (LocalLow is open to
+// low-integrity processes): a folder replaced by a junction must not lead the walk elsewhere.
+bool FoldersExistWithoutLinks(wchar_t* path, size_t from) {
+    for (size_t i = from + 1;; ++i) {
+        wchar_t kept = path[i];
+        if (kept != L'\\' && kept != L'\0') {
+            continue;
+        }
+        path[i] = L'\0';
+        DWORD attributes = GetFileAttributesW(path);
+        path[i] = kept;
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            return false;
+        }
+        if (kept == L'\0') {
+            return true;
+        }
+    }
+}
 
 // Empties the folder `tail` names under the special folder `csidl`; `tail` is appended as it
 // stands, so it carries its own leading backslash where one belongs.
@@ -19,8 +43,11 @@ void EmptyStorageFolder(int csidl, const wchar_t* tail) {
         return;
     }
     auto* path = static_cast<wchar_t*>(static_cast<void*>(memory.get()));
-    if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) ||
-        !AppendPath(path, tail)) {
+    if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) {
+        return;
+    }
+    size_t specialFolderLength = wcslen(path);
+    if (!AppendPath(path, tail) || !FoldersExistWithoutLinks(path, specialFolderLength)) {
         return;
     }
     DeleteTree(path, false);

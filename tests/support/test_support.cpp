@@ -215,6 +215,55 @@ bool EndProcesses(const wchar_t* exeName) {
     return WaitNoProcess(exeName, 10000);
 }
 
+namespace {
+
+// Runs a Unix program through Wine, which starts ELF programs given by a Z: path. Waiting on
+// such a process does not work reliably under Wine, so callers check the program's effect.
+void RunUnix(const std::wstring& line) {
+    static_cast<void>(RunProgram(line, 2000));
+}
+
+// The Unix name of a Windows path through Wine's own export; empty on Windows.
+std::wstring UnixName(const std::wstring& path) {
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* name = toUnix != nullptr ? toUnix(path.c_str()) : nullptr;
+    std::wstring unix = name != nullptr ? Widen(name) : L"";
+    if (name != nullptr) {
+        HeapFree(GetProcessHeap(), 0, name);
+    }
+    return unix;
+}
+
+}  // namespace
+
+bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
+    CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY);
+    DWORD attributes = GetFileAttributesW(link.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        std::wstring unixTarget = UnixName(target);
+        std::wstring unixLink = UnixName(link);
+        if (unixTarget.empty() || unixLink.empty()) {
+            return false;
+        }
+        RunUnix(L"Z:\\bin\\ln -s " + unixTarget + L" " + unixLink);
+        for (int look = 0; look < 50 && attributes == INVALID_FILE_ATTRIBUTES; ++look) {
+            Sleep(20);
+            attributes = GetFileAttributesW(link.c_str());
+        }
+    }
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+           (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void RemoveFolderLink(const std::wstring& link) {
+    if (!RemoveDirectoryW(link.c_str()) &&
+        GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        RunUnix(L"Z:\\bin\\rm " + UnixName(link));
+    }
+}
+
 std::string Narrow(const std::wstring& text) {
     if (text.empty()) {
         return {};

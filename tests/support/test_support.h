@@ -76,6 +76,15 @@ bool WaitNoProcess(const wchar_t* exeName, DWORD waitMs);
 // Ends every process named `exeName` (stand-ins a test left running); true when none is left.
 bool EndProcesses(const wchar_t* exeName);
 
+// Makes `link` a link to the folder `target`. Wine 8's CreateSymbolicLinkW answers success but
+// makes nothing and junctions are not supported, so under Wine this is a Unix symbolic link,
+// which Wine reports as FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT. False when no
+// such link could be made.
+bool MakeFolderLink(const std::wstring& link, const std::wstring& target);
+
+// Removes a link made by MakeFolderLink, never its target.
+void RemoveFolderLink(const std::wstring& link);
+
 std::string Narrow(const std::wstring& text);
 std::wstring Widen(const std::string& text);
 
