@@ -258,9 +258,14 @@ bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
 }
 
 void RemoveFolderLink(const std::wstring& link) {
-    if (!RemoveDirectoryW(link.c_str()) &&
-        GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        RunUnix(L"Z:\\bin\\rm " + UnixName(link));
+    if (RemoveDirectoryW(link.c_str()) ||
+        GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        return;
+    }
+    RunUnix(L"Z:\\bin\\rm " + UnixName(link));
+    for (int look = 0; look < 100 && GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES;
+         ++look) {
+        Sleep(20);
     }
 }
 
