@@ -47,7 +47,8 @@ void ReportMissing() {
     if (!VisibleMode) {
         return;
     }
-    SetRunState(CCleanerMissing);
+    // Not over a confirmed abort: the warning replaces only the running or question state.
+    static_cast<void>(AdvanceRunState(CCleanerMissing));
     Sleep(kMissingPauseMs);
 }
 

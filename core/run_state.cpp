@@ -16,7 +16,15 @@ void InvalidateStatusStrip() {
     }
 }
 
-void SetRunState(LONG value) {
-    RunState = value;
-    InvalidateStatusStrip();
+bool AdvanceRunState(LONG value) {
+    for (;;) {
+        LONG current = RunState;
+        if (current >= Aborting) {
+            return false;
+        }
+        if (InterlockedCompareExchange(&RunState, value, current) == current) {
+            InvalidateStatusStrip();
+            return true;
+        }
+    }
 }

@@ -23,8 +23,10 @@ extern volatile LONG RunState;
     return RunState == Aborting;
 }
 
-// Stores `value` and, in visible mode, has the window repaint the status line.
-void SetRunState(LONG value);
+// Moves RunState from Running or AbortAsked to `value` in one atomic step, so that an abort the
+// user confirms at the same moment is never overwritten, and has the status line repainted.
+// False when the user's say had already ended (RunState 2 or more).
+[[nodiscard]] bool AdvanceRunState(LONG value);
 
 // Invalidates StatusStrip (with erase) so that the window repaints the status line.
 void InvalidateStatusStrip();

@@ -17,8 +17,7 @@ void RunCleaningSequence(StepTable table, void (*pause)(DWORD ms)) {
             pause(step.pauseMs);
         }
     }
-    if (RunState < Aborting && VisibleMode) {
-        SetRunState(Complete);
+    if (VisibleMode && AdvanceRunState(Complete)) {
         pause(1000);
     }
 }

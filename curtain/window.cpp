@@ -12,11 +12,14 @@
 namespace {
 
 // The window moves RunState upwards only, and only while the user still has a say (below 2).
+// A compare-and-swap, so that a step the worker takes at the same moment (completion, the
+// CCleaner warning) is not overwritten.
 void AskOrConfirmAbort() {
-    if (VisibleMode) {
+    LONG current = RunState;
+    if (current < Aborting &&
+        InterlockedCompareExchange(&RunState, current + 1, current) == current) {
         InvalidateStatusStrip();
     }
-    RunState = RunState + 1;
 }
 
 void OnDestroy() {

@@ -33,7 +33,8 @@ bool HoldFileExists(const wchar_t* path) {
 void HoldCurtain() {
     StandinLog(L"step alpha=%u", WindowAlpha(MainWindow));
     if (StandinFlag(L"PROBE_WARN")) {
-        SetRunState(CCleanerMissing);  // as the CCleaner runner does when CCleaner is missing
+        // as the CCleaner runner does when CCleaner is missing
+        static_cast<void>(AdvanceRunState(CCleanerMissing));
     }
     wchar_t hold[MAX_PATH];
     if (!StandinText(L"PROBE_HOLD", hold, MAX_PATH)) {
