@@ -67,7 +67,7 @@ HWND CreateMainWindow(HINSTANCE instance) {
 }
 
 int RunMessageLoop() {
-    MSG message;
+    MSG message = {};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
         DispatchMessageW(&message);

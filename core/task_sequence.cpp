@@ -65,11 +65,14 @@ void RunInternetExplorer() {
 }
 
 // CCleaner may delete Opera's saved session: it is copied aside before and put back after,
-// whatever CCleaner did. The worker ignores every result.
+// whatever CCleaner did. Only a copy made by this run is put back: an older backup (from a run
+// whose session was gone) would bring back a session the user has since closed or cleared.
 void RunCCleanerKeepingOperaSession(bool automatic) {
-    (void)PreserveOperaSession(true);
-    (void)RunCCleaner(automatic);
-    (void)PreserveOperaSession(false);
+    bool backedUp = PreserveOperaSession(true);
+    static_cast<void>(RunCCleaner(automatic));
+    if (backedUp) {
+        static_cast<void>(PreserveOperaSession(false));
+    }
 }
 void RunCCleanerAutomatic() {
     RunCCleanerKeepingOperaSession(true);

@@ -32,7 +32,6 @@ void DrawFrame(const Animation& animation, UINT frame) {
 
 unsigned __stdcall AnimationThread(void* parameter) {
     const Animation& animation = *static_cast<const Animation*>(parameter);
-    Curtain.animationRunning = 1;
     Sleep(kFirstFramePauseMs);
     const DWORD pauseMs = FramePauseMs(animation);
     // The flag is tested only between two passes, so a release waits at most one pass.

@@ -31,7 +31,7 @@ struct CurtainResources {
     Gdiplus::GpRegion* closeMark = nullptr;
     Gdiplus::GpRegion* helpLink = nullptr;
     Animation animation;
-    volatile LONG animationRunning = 0;  // set by the animation thread, cleared on release
+    volatile LONG animationRunning = 0;  // raised as the animation starts, cleared on release
     HANDLE animationThread = nullptr;
     int fadeLevel = 0;  // below 200: the fade-in has not run yet
 };

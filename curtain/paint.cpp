@@ -36,10 +36,13 @@ TextFamily CreateTextFamily() {
         text.owned = true;
         return text;
     }
-    text.family = nullptr;
-    if (GdipGetGenericFontFamilySansSerif(&text.family) != Ok) {
-        text.family = nullptr;
+    // The generic family is asked for once per run: Wine hands out a new object on every call
+    // (Windows the same one), and it is not ours to delete.
+    static GpFontFamily* sansSerif = nullptr;
+    if (sansSerif == nullptr && GdipGetGenericFontFamilySansSerif(&sansSerif) != Ok) {
+        sansSerif = nullptr;
     }
+    text.family = sansSerif;
     return text;
 }
 
@@ -143,8 +146,15 @@ void StartWorkerAndAnimation() {
         PostMessageW(MainWindow, WM_CLEANING_DONE, 0, 0);
         return;
     }
+    // The running flag is raised here, not by the new thread: a release that comes before the
+    // thread first runs must find it raised, or the thread would raise it after the release
+    // had cleared it and never stop.
+    Curtain.animationRunning = 1;
     uintptr_t thread = _beginthreadex(nullptr, 0, AnimationThread, &Curtain.animation, 0, nullptr);
     Curtain.animationThread = reinterpret_cast<HANDLE>(thread);
+    if (Curtain.animationThread == nullptr) {
+        Curtain.animationRunning = 0;
+    }
 }
 
 }  // namespace

@@ -33,7 +33,8 @@ void PutBack(const SwitchedPref& pref, const wchar_t* prefsPath) {
         return;
     }
     wchar_t text[16];
-    swprintf(text, 16, L"%u", pref.oldValue);
+    // The profile functions read the value as unsigned; "-1" must go back as "-1".
+    swprintf(text, 16, L"%d", static_cast<int>(pref.oldValue));
     WritePrivateProfileStringW(kPrefsSection, pref.key, text, prefsPath);
 }
 

@@ -85,6 +85,17 @@ TEST_F(CCleanerSessionTest, SessionIsPutBackAfterAnAbortedCCleaner) {
     EXPECT_EQ(ReadTextFile(opera_.sessionPath()), "tabs 1");
 }
 
+TEST_F(CCleanerSessionTest, AnOlderBackupIsNotBroughtBackWhenThereWasNoSession) {
+    // The user closed Opera with no session worth keeping; a backup from an earlier run lies
+    // beside the profile. Nothing was copied this time, so nothing may be put back.
+    ASSERT_TRUE(DeleteFileW(opera_.sessionPath().c_str()));
+    ASSERT_TRUE(WriteTextFile(opera_.backupPath(), "tabs of last week"));
+    RunTask(L"cc/auto");
+    ASSERT_NE(IndexOf(ReadLog(log_), "automatic run done"), -1);
+    EXPECT_FALSE(FileExists(opera_.sessionPath()));
+    EXPECT_EQ(ReadTextFile(opera_.backupPath()), "tabs of last week");
+}
+
 TEST(CCleanerMissingRun, WarningStaysAndTheNextStepStillRuns) {
     TempFolder folder;
     std::wstring log = folder / L"norton.log";
