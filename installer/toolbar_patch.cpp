@@ -78,8 +78,9 @@ bool CopyDefaultSection(const OperaLocation& opera, wchar_t (&target)[kInstaller
     return WritePrivateProfileSectionW(kSection, copy, target) != FALSE;
 }
 
-// The toolbar file that receives the button: a profile file whose section already has entries,
-// else standard_toolbar.ini filled with Opera's defaults. A profile without any toolbar file (a
+// The toolbar file that receives the button: the first profile file found whose section already
+// has entries, or standard_toolbar.ini when its section has entries, else standard_toolbar.ini
+// filled with Opera's defaults. A profile without any toolbar file (a
 // fresh one) is treated as one with an empty section, so its user gets the button too.
 bool ChooseTarget(const OperaLocation& opera, wchar_t (&target)[kInstallerPathChars]) {
     wchar_t pattern[kInstallerPathChars];
@@ -87,14 +88,23 @@ bool ChooseTarget(const OperaLocation& opera, wchar_t (&target)[kInstallerPathCh
         return false;
     }
     WIN32_FIND_DATAW found;
+    wchar_t probe[kProbeChars];
     if (FindFirstMatch(pattern, &found)) {
         if (!JoinText(target, {opera.profileDir, L"\\toolbar\\", found.cFileName})) {
             return false;
         }
-        wchar_t probe[kProbeChars];
         if (GetPrivateProfileSectionW(kSection, probe, kProbeChars, target) != 0) {
             return true;
         }
+    }
+    // The first match may be another file (a blank sorts before the dot) while Opera's own
+    // standard_toolbar.ini already holds the user's buttons: those are never overwritten with
+    // the defaults; the button joins them.
+    if (!JoinText(target, {opera.profileDir, L"\\toolbar\\standard_toolbar.ini"})) {
+        return false;
+    }
+    if (GetPrivateProfileSectionW(kSection, probe, kProbeChars, target) != 0) {
+        return true;
     }
     return CopyDefaultSection(opera, target);
 }
@@ -103,10 +113,12 @@ bool ChooseTarget(const OperaLocation& opera, wchar_t (&target)[kInstallerPathCh
 
 bool ReadSweeplyAppPath(wchar_t (&path)[130]) {
     ScopedKey key;
-    // The 64-bit view on 64-bit Windows: that is where the shell, and a .reg file imported by
-    // regedit, keep App Paths.
+    // The 64-bit view first on 64-bit Windows: that is where the shell, and a .reg file imported
+    // by regedit, keep App Paths. Then this program's own view, where a 32-bit setup writes.
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kAppPathsKey, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
-                      key.receive()) != ERROR_SUCCESS) {
+                      key.receive()) != ERROR_SUCCESS &&
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, kAppPathsKey, 0, KEY_QUERY_VALUE, key.receive()) !=
+            ERROR_SUCCESS) {
         return false;
     }
     wchar_t raw[kAppPathBytes / sizeof(wchar_t) + 1];

@@ -9,6 +9,7 @@ SetCompressor /SOLID lzma
 
 !include "MUI2.nsh"
 !include "FileFunc.nsh"
+!include "x64.nsh"
 
 !define PRODUCT "Sweeply"
 !define PUBLISHER "Sweeply"
@@ -48,7 +49,14 @@ Section "Sweeply (required)" SectionProgram
     File "${BINDIR}\SweeplyOpera.exe"
     WriteUninstaller "$INSTDIR\uninstall.exe"
 
+    ; The setup is a 32-bit program: on 64-bit Windows the registration also goes to the 64-bit
+    ; view, where the shell looks.
     WriteRegStr HKLM "${APP_PATHS_KEY}" "" "$INSTDIR\Sweeply.exe"
+    ${If} ${RunningX64}
+        SetRegView 64
+        WriteRegStr HKLM "${APP_PATHS_KEY}" "" "$INSTDIR\Sweeply.exe"
+        SetRegView lastused
+    ${EndIf}
 
     CreateDirectory "$SMPROGRAMS\Sweeply"
     CreateShortcut "$SMPROGRAMS\Sweeply\Clean all browsers.lnk" "$INSTDIR\Sweeply.exe" \
@@ -91,5 +99,10 @@ Section "Uninstall"
     Delete "$INSTDIR\uninstall.exe"
     RMDir "$INSTDIR"
     DeleteRegKey HKLM "${APP_PATHS_KEY}"
+    ${If} ${RunningX64}
+        SetRegView 64
+        DeleteRegKey HKLM "${APP_PATHS_KEY}"
+        SetRegView lastused
+    ${EndIf}
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd

@@ -90,6 +90,20 @@ TEST_F(ToolbarPatch, EmptySectionTakesOperasUiDefaultsIntoStandardToolbar) {
     EXPECT_EQ(text.find("Wrong file"), std::string::npos);
 }
 
+TEST_F(ToolbarPatch, OwnButtonsInStandardToolbarSurviveAnEmptyFileBesideIt) {
+    // Whichever of the two files the search meets first, the user's buttons stay.
+    ScopedAppPath registration(Widen(kSweeplyPath));
+    WriteProgramFile(L"ui", kDefaults);
+    WriteToolbar(L"standard_toolbar (1).ini", "[Document Toolbar.content]\r\n");
+    WriteToolbar(L"standard_toolbar.ini", "[Document Toolbar.content]\r\nButton0=\"Home\"\r\n");
+
+    ASSERT_TRUE(PatchOperaToolbar(location_));
+    std::string text = ReadBytes(Toolbar(L"standard_toolbar.ini"));
+    EXPECT_NE(text.find("Button0=\"Home\""), std::string::npos) << text;
+    EXPECT_NE(text.find(kButtonLine), std::string::npos) << text;
+    EXPECT_EQ(text.find("Forward"), std::string::npos) << "defaults copied over own entries";
+}
+
 TEST_F(ToolbarPatch, OnlyTheDefaultsFolderIsUsedWhenThereIsNoUiFile) {
     ScopedAppPath registration(Widen(kSweeplyPath));
     WriteProgramFile(L"defaults", kDefaults);
