@@ -61,7 +61,9 @@ bool FindInstalledProgram(int csidl, wchar_t (&program)[kPathChars]) {
 }
 
 // Starts Chrome: the "--port=" program as given, else the installed one (per-user first), with
-// the fixed parameters, on the "--profile=" folder when one is given.
+// the fixed parameters, on the "--profile=" folder when one is given. A per-user folder that
+// cannot be named is treated like a per-user Chrome that is not there: the machine-wide one is
+// still looked for.
 bool StartChrome() {
     wchar_t installed[kPathChars];
     const wchar_t* program = Options.port;
