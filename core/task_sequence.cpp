@@ -1,5 +1,5 @@
-// The fixed order of a run's work and what selects each step. A step whose cleaner is not part
-// of this build has no entry yet and is skipped.
+// The fixed order of a run's work and what selects each step: the order is this table's, never
+// the task string's.
 #include "core/worker.h"
 
 #include <shlwapi.h>

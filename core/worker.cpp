@@ -9,7 +9,7 @@ void RunCleaningSequence(StepTable table, void (*pause)(DWORD ms)) {
     // returns at its own abort test) and still followed by its pause.
     for (size_t i = 0; i < table.count; ++i) {
         const CleaningStep& step = table.steps[i];
-        if (step.run == nullptr || !step.selected()) {
+        if (!step.selected()) {
             continue;
         }
         step.run();
