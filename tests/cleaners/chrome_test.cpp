@@ -83,12 +83,13 @@ class ChromeCleaner : public ::testing::Test {
     }
     // The log of one run that closed the Chrome it started (the last line tells).
     std::vector<std::string> LogOfFinishedRun() const {
-        std::vector<std::string> lines = Log();
-        for (DWORD waited = 0; waited < 10000 && IndexOf(lines, "chrome main closed") == -1;
-             waited += 100) {
-            Sleep(100);
-            lines = Log();
-        }
+        std::vector<std::string> lines;
+        WaitFor(
+            [&] {
+                lines = Log();
+                return Has(lines, "chrome main closed");
+            },
+            10000);
         return lines;
     }
     void ClearLog() { DeleteFileW(log_.c_str()); }
@@ -98,25 +99,21 @@ class ChromeCleaner : public ::testing::Test {
     HWND StartUntilTheDialog(ThreadResult* outcome, HANDLE* thread) {
         *thread = CreateThread(nullptr, 0, RunCleanChrome, outcome, 0, nullptr);
         HWND dialog = nullptr;
-        for (int i = 0; *thread != nullptr && i < 100 && dialog == nullptr; ++i) {
-            Sleep(100);
-            dialog = FindWindowW(L"Chrome_WidgetWin_0", L"Clear browsing data");
+        if (*thread != nullptr) {
+            WaitFor(
+                [&] {
+                    dialog = FindWindowW(L"Chrome_WidgetWin_0", L"Clear browsing data");
+                    return dialog != nullptr;
+                },
+                10000);
         }
         return dialog;
     }
 
     // Starts the stand-in as a user would and waits until its window titled `title` is there.
     bool StartChromeByHand(const std::wstring& program, const wchar_t* title) {
-        if (!StartProgram(Quote(program) + L" about:blank")) {
-            return false;
-        }
-        for (int i = 0; i < 100; ++i) {
-            if (FindWindowW(L"Chrome_WidgetWin_0", title) != nullptr) {
-                return true;
-            }
-            Sleep(100);
-        }
-        return false;
+        return StartProgram(Quote(program) + L" about:blank") &&
+               WaitFor([&] { return FindWindowW(L"Chrome_WidgetWin_0", title) != nullptr; }, 10000);
     }
 
     TempFolder temp_;

@@ -34,14 +34,14 @@ HWND FindHistoryDialogWindow() {
 
 // The dialog once the cleaner has made it topmost, or null after about 10 s.
 HWND WaitForTopmostDialog() {
-    for (int look = 0; look < 200; ++look) {
-        HWND dialog = FindHistoryDialogWindow();
-        if (dialog != nullptr && (GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST)) {
-            return dialog;
-        }
-        Sleep(50);
-    }
-    return nullptr;
+    HWND dialog = nullptr;
+    bool topmost = WaitFor(
+        [&] {
+            dialog = FindHistoryDialogWindow();
+            return dialog != nullptr && (GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
+        },
+        10000);
+    return topmost ? dialog : nullptr;
 }
 
 void DeleteFilesIn(const std::wstring& folder) {

@@ -20,18 +20,6 @@ constexpr DWORD kText = 0x3B86A4;
 constexpr DWORD kWarning = 0xDC6464;
 constexpr DWORD kWaitMs = 20000;
 
-bool WaitFor(const std::function<bool()>& condition, DWORD waitMs = kWaitMs) {
-    for (DWORD waited = 0;; waited += 50) {
-        if (condition()) {
-            return true;
-        }
-        if (waited >= waitMs) {
-            return false;
-        }
-        Sleep(50);
-    }
-}
-
 // Keeps a shot as NAME.bmp in the folder named by SWEEPLY_SCREENSHOT_DIR, when that is set (the
 // pictures in docs/ come from there).
 void Keep(const Screenshot& shot, const wchar_t* name) {

@@ -46,10 +46,7 @@ class CleanOperaTest : public ::testing::Test {
     // Starts the stand-in as the user would and waits for its main window.
     void StartOperaHere(const OperaInstallation& opera) {
         ASSERT_TRUE(StartProgram(Quote(opera.exePath())));
-        for (int i = 0; i < 100 && !Has(Log(), "main window shown"); ++i) {
-            Sleep(50);
-        }
-        ASSERT_TRUE(Has(Log(), "main window shown"));
+        ASSERT_TRUE(WaitFor([&] { return Has(Log(), "main window shown"); }, 5000));
     }
 
     TempFolder log_;

@@ -142,9 +142,7 @@ class Setup : public ::testing::Test {
     void Uninstall() {
         RunResult run = RunProgram(Quote(installDir_ + L"\\uninstall.exe") + L" /S", 60000);
         ASSERT_TRUE(run.finished);
-        for (int i = 0; i < 300 && FileExists(installDir_ + L"\\uninstall.exe"); ++i) {
-            Sleep(100);
-        }
+        WaitFor([&] { return !FileExists(installDir_ + L"\\uninstall.exe"); }, 30000);
         Sleep(500);
     }
 

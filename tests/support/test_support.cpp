@@ -324,6 +324,18 @@ std::vector<std::string> ReadLog(const std::wstring& path, size_t atLeast, DWORD
     }
 }
 
+bool WaitFor(const std::function<bool()>& condition, DWORD waitMs) {
+    for (DWORD waited = 0;; waited += 50) {
+        if (condition()) {
+            return true;
+        }
+        if (waited >= waitMs) {
+            return false;
+        }
+        Sleep(50);
+    }
+}
+
 int CountProcesses(const wchar_t* exeName) {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE) {

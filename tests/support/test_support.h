@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -133,6 +134,9 @@ int IndexOfPrefix(const std::vector<std::string>& lines, const std::string& pref
 // The lines that begin with one of `prefixes`, in log order.
 std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines,
                                            const std::vector<std::string>& prefixes);
+
+// Asks `condition` every 50 ms until it holds (true) or `waitMs` have passed (false).
+bool WaitFor(const std::function<bool()>& condition, DWORD waitMs = 20000);
 
 // Number of running processes whose executable file name equals `exeName` (case-insensitive).
 int CountProcesses(const wchar_t* exeName);
