@@ -45,26 +45,6 @@ void MakeFile(const std::wstring& path) {
     ASSERT_TRUE(WriteTextFile(path, "data")) << Narrow(path);
 }
 
-bool FolderIsEmpty(const std::wstring& path) {
-    WIN32_FIND_DATAW entry;
-    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    bool empty = true;
-    do {
-        std::wstring name = entry.cFileName;
-        empty = empty && (name == L"." || name == L"..");
-    } while (FindNextFileW(find, &entry));
-    FindClose(find);
-    return empty;
-}
-
-bool IsFolder(const std::wstring& path) {
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 std::wstring RunDeleteTree(const std::wstring& folder) {
     wchar_t path[kPathChars];
     wcscpy(path, folder.c_str());
@@ -86,7 +66,7 @@ TEST(DeleteTree, NestedFoldersGoAndTheFolderStays) {
 
     EXPECT_EQ(RunDeleteTree(root), root);
     EXPECT_TRUE(IsFolder(root));
-    EXPECT_TRUE(FolderIsEmpty(root));
+    EXPECT_TRUE(IsEmptyFolder(root));
     EXPECT_TRUE(FileExists(temp / L"neighbour.txt"));
 }
 

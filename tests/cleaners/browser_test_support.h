@@ -1,11 +1,8 @@
 // Shared by the browser cleaners' tests: the run settings a cleaner reads, set per test and put
-// back afterwards, and the ending of every stand-in process a test left behind.
+// back afterwards.
 #pragma once
 
 #include <windows.h>
-
-#include <string>
-#include <vector>
 
 #include "core/run_state.h"
 #include "core/settings.h"
@@ -38,14 +35,5 @@ class ScopedRunSettings {
     bool visible_;
     ScreenPoint centre_;
 };
-
-// Index of the first log line that equals `line`, or -1.
-int FindLine(const std::vector<std::string>& lines, const std::string& line);
-
-// Index of the first log line that starts with `prefix`, or -1.
-int FindLineStarting(const std::vector<std::string>& lines, const std::string& prefix);
-
-// Makes `path` and every missing folder above it; true when it exists afterwards.
-bool MakeFolders(const std::wstring& path);
 
 }  // namespace testing_support

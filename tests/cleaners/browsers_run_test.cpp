@@ -72,17 +72,17 @@ class BrowsersRun : public ::testing::Test {
 
 TEST_F(BrowsersRun, SilentRunCleansChromeBeforeFirefox) {
     // The "/f" forms keep the run silent; the tokens stand in the opposite order of the work.
-    RunResult run = RunProgram(Quote(BinPath(L"Sweeply.exe")) + L" \"firefox/f chrome/f\"", 120000);
+    RunResult run = RunSweeply(L"\"firefox/f chrome/f\"", 120000);
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0u);
 
     std::vector<std::string> lines = ReadLog(log_);
-    int chromeCleared = FindLineStarting(lines, "chrome cleared 1 files");
-    int chromeClosed = FindLine(lines, "chrome main closed");
-    int firefoxStarted = FindLineStarting(lines, "firefox started");
-    int firefoxCleared = FindLine(lines, "firefox cleared 1 files");
-    EXPECT_EQ(FindLineStarting(lines, "chrome started"), 0);
-    EXPECT_NE(FindLine(lines, "chrome main hidden"), -1);
+    int chromeCleared = IndexOfPrefix(lines, "chrome cleared 1 files");
+    int chromeClosed = IndexOf(lines, "chrome main closed");
+    int firefoxStarted = IndexOfPrefix(lines, "firefox started");
+    int firefoxCleared = IndexOf(lines, "firefox cleared 1 files");
+    EXPECT_EQ(IndexOfPrefix(lines, "chrome started"), 0);
+    EXPECT_NE(IndexOf(lines, "chrome main hidden"), -1);
     EXPECT_NE(chromeCleared, -1);
     EXPECT_GT(chromeClosed, chromeCleared);
     EXPECT_GT(firefoxStarted, chromeClosed);
@@ -98,7 +98,7 @@ TEST_F(BrowsersRun, ShownRunCentresBothDialogsAboveTheCurtain) {
     ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
     LONG x = work.right / 2;
     LONG y = work.bottom / 2;
-    RunResult run = RunProgram(Quote(BinPath(L"Sweeply.exe")) + L" \"chrome firefox\"", 120000);
+    RunResult run = RunSweeply(L"\"chrome firefox\"", 120000);
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0u);
 
@@ -109,10 +109,10 @@ TEST_F(BrowsersRun, ShownRunCentresBothDialogsAboveTheCurtain) {
              "chrome enter on [Clear browsing data] dialog at %ld,%ld topmost 1", x - 200, y - 160);
     snprintf(firefox, sizeof(firefox), "firefox enter at %ld,%ld size 420x300 topmost 1", x - 210,
              y - 150);
-    int chromeEntered = FindLine(lines, chrome);
+    int chromeEntered = IndexOf(lines, chrome);
     EXPECT_NE(chromeEntered, -1) << chrome;
-    EXPECT_GT(FindLine(lines, firefox), chromeEntered) << firefox;
-    EXPECT_EQ(FindLine(lines, "chrome main hidden"), -1) << "\"chrome\" keeps Chrome's window";
+    EXPECT_GT(IndexOf(lines, firefox), chromeEntered) << firefox;
+    EXPECT_EQ(IndexOf(lines, "chrome main hidden"), -1) << "\"chrome\" keeps Chrome's window";
     EXPECT_FALSE(FileExists(chromeHistory_));
     EXPECT_FALSE(FileExists(firefoxPlaces_));
 }

@@ -24,12 +24,6 @@ constexpr char kParameters[] =
     "--disable-dev-tools about:blank";
 constexpr char kClear[] = "Clear browsing data";
 
-std::wstring SpecialFolder(int csidl) {
-    wchar_t path[MAX_PATH] = {};
-    SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
-    return path;
-}
-
 // Chrome's own folder under a special folder: "Application\chrome.exe" and "User Data".
 std::wstring ChromeFolder(int csidl) {
     return SpecialFolder(csidl) + L"\\Google\\Chrome";
@@ -89,37 +83,37 @@ class ChromeCleaner : public ::testing::Test {
     }
     // The log of one run that closed the Chrome it started (the last line tells).
     std::vector<std::string> LogOfFinishedRun() const {
-        std::vector<std::string> lines = Log();
-        for (DWORD waited = 0; waited < 10000 && FindLine(lines, "chrome main closed") == -1;
-             waited += 100) {
-            Sleep(100);
-            lines = Log();
-        }
+        std::vector<std::string> lines;
+        WaitFor(
+            [&] {
+                lines = Log();
+                return Has(lines, "chrome main closed");
+            },
+            10000);
         return lines;
     }
     void ClearLog() { DeleteFileW(log_.c_str()); }
 
+    // Runs CleanChrome on a thread of its own (`*thread`, to be closed by the caller) and waits
+    // for the dialog it opens; null when none came.
+    HWND StartUntilTheDialog(ThreadResult* outcome, HANDLE* thread) {
+        *thread = CreateThread(nullptr, 0, RunCleanChrome, outcome, 0, nullptr);
+        HWND dialog = nullptr;
+        if (*thread != nullptr) {
+            WaitFor(
+                [&] {
+                    dialog = FindWindowW(L"Chrome_WidgetWin_0", L"Clear browsing data");
+                    return dialog != nullptr;
+                },
+                10000);
+        }
+        return dialog;
+    }
+
     // Starts the stand-in as a user would and waits until its window titled `title` is there.
     bool StartChromeByHand(const std::wstring& program, const wchar_t* title) {
-        std::wstring text = Quote(program) + L" about:blank";
-        std::vector<wchar_t> line(text.begin(), text.end());
-        line.push_back(0);
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION process = {};
-        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &startup, &process)) {
-            return false;
-        }
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-        for (int i = 0; i < 100; ++i) {
-            if (FindWindowW(L"Chrome_WidgetWin_0", title) != nullptr) {
-                return true;
-            }
-            Sleep(100);
-        }
-        return false;
+        return StartProgram(Quote(program) + L" about:blank") &&
+               WaitFor([&] { return FindWindowW(L"Chrome_WidgetWin_0", title) != nullptr; }, 10000);
     }
 
     TempFolder temp_;
@@ -141,15 +135,15 @@ TEST_F(ChromeCleaner, GivesUpWithoutStartingAnything) {
     Options.profile = profile.c_str();
     EXPECT_FALSE(CleanChrome()) << "parameters too long";
 
-    EXPECT_EQ(FindLineStarting(Log(), "chrome started"), -1);
+    EXPECT_EQ(IndexOfPrefix(Log(), "chrome started"), -1);
     EXPECT_EQ(CountProcesses(L"chrome.exe"), 0);
 
     // One character less fits exactly: Chrome is started with it.
     profile.pop_back();
     Options.profile = profile.c_str();
     EXPECT_TRUE(CleanChrome());
-    EXPECT_NE(FindLine(LogOfFinishedRun(), "chrome started [--user-data-dir=\"" + Narrow(profile) +
-                                               "\" " + kParameters + "]"),
+    EXPECT_NE(IndexOf(LogOfFinishedRun(), "chrome started [--user-data-dir=\"" + Narrow(profile) +
+                                              "\" " + kParameters + "]"),
               -1);
 }
 
@@ -158,19 +152,19 @@ TEST_F(ChromeCleaner, StartsTheInstalledChromeHiddenClearsAndClosesIt) {
     std::wstring userData = ChromeFolder(CSIDL_LOCAL_APPDATA) + L"\\User Data";
     ASSERT_TRUE(CleanChrome());
     std::vector<std::string> lines = LogOfFinishedRun();
-    EXPECT_EQ(FindLine(lines, std::string("chrome started [") + kParameters + "]"), 0);
-    EXPECT_NE(FindLine(lines, "chrome module [" + Narrow(program) + "]"), -1);
-    int hidden = FindLine(lines, "chrome main hidden");
-    int command = FindLine(lines, "chrome command 40013");
-    int entered = FindLineStarting(lines, "chrome enter on [Clear browsing data] dialog at 60,60");
-    int cleared = FindLine(lines, "chrome cleared 2 files in [" + Narrow(userData) + "]");
-    int closed = FindLine(lines, "chrome main closed");
+    EXPECT_EQ(IndexOf(lines, std::string("chrome started [") + kParameters + "]"), 0);
+    EXPECT_NE(IndexOf(lines, "chrome module [" + Narrow(program) + "]"), -1);
+    int hidden = IndexOf(lines, "chrome main hidden");
+    int command = IndexOf(lines, "chrome command 40013");
+    int entered = IndexOfPrefix(lines, "chrome enter on [Clear browsing data] dialog at 60,60");
+    int cleared = IndexOf(lines, "chrome cleared 2 files in [" + Narrow(userData) + "]");
+    int closed = IndexOf(lines, "chrome main closed");
     EXPECT_NE(hidden, -1);
     EXPECT_GT(command, hidden);
     EXPECT_GT(entered, command);
     EXPECT_GT(cleared, entered);
     EXPECT_GT(closed, cleared);
-    EXPECT_EQ(FindLineStarting(lines, "chrome caption"), -1) << "no countdown without a digit";
+    EXPECT_EQ(IndexOfPrefix(lines, "chrome caption"), -1) << "no countdown without a digit";
     EXPECT_TRUE(ProfileCleared(userData));
     EXPECT_TRUE(WaitNoProcess(L"chrome.exe", 10000));
 }
@@ -182,9 +176,9 @@ TEST_F(ChromeCleaner, ShownRunKeepsTheWindowAndCentresTheDialogAndProgramFilesIs
     ScreenCentre = ScreenPoint{600, 500};
     ASSERT_TRUE(CleanChrome());
     std::vector<std::string> lines = LogOfFinishedRun();
-    EXPECT_NE(FindLine(lines, "chrome module [" + Narrow(program) + "]"), -1);
-    EXPECT_EQ(FindLine(lines, "chrome main hidden"), -1);
-    EXPECT_NE(FindLine(lines, "chrome enter on [Clear browsing data] dialog at 400,340 topmost 1"),
+    EXPECT_NE(IndexOf(lines, "chrome module [" + Narrow(program) + "]"), -1);
+    EXPECT_EQ(IndexOf(lines, "chrome main hidden"), -1);
+    EXPECT_NE(IndexOf(lines, "chrome enter on [Clear browsing data] dialog at 400,340 topmost 1"),
               -1);
     EXPECT_TRUE(ProfileCleared(ChromeFolder(CSIDL_PROGRAM_FILES) + L"\\User Data"));
 }
@@ -202,11 +196,11 @@ TEST_F(ChromeCleaner, PortProgramAndProfileFolderReplaceTheInstalledOnes) {
 
     ASSERT_TRUE(CleanChrome());
     std::vector<std::string> lines = LogOfFinishedRun();
-    EXPECT_EQ(FindLine(lines, "chrome started [--user-data-dir=\"" + Narrow(profile) + "\" " +
-                                  kParameters + "]"),
+    EXPECT_EQ(IndexOf(lines, "chrome started [--user-data-dir=\"" + Narrow(profile) + "\" " +
+                                 kParameters + "]"),
               0);
-    EXPECT_NE(FindLine(lines, "chrome module [" + Narrow(port) + "]"), -1);
-    EXPECT_NE(FindLine(lines, "chrome cleared 2 files in [" + Narrow(profile) + "]"), -1);
+    EXPECT_NE(IndexOf(lines, "chrome module [" + Narrow(port) + "]"), -1);
+    EXPECT_NE(IndexOf(lines, "chrome cleared 2 files in [" + Narrow(profile) + "]"), -1);
     EXPECT_TRUE(ProfileCleared(profile));
     EXPECT_FALSE(ProfileCleared(installedData));
 }
@@ -223,13 +217,13 @@ TEST_F(ChromeCleaner, RunningChromeIsUsedAsItIsAndLeftOpen) {
     ASSERT_TRUE(CleanChrome());
 
     std::vector<std::string> lines = Log(8, 10000);
-    EXPECT_EQ(FindLine(lines, "chrome started [about:blank]"), 0);
+    EXPECT_EQ(IndexOf(lines, "chrome started [about:blank]"), 0);
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
                             [](const std::string& l) { return l.rfind("chrome started", 0) == 0; }),
               1)
         << "no second start";
-    EXPECT_EQ(FindLine(lines, "chrome main hidden"), -1);
-    EXPECT_EQ(FindLine(lines, "chrome main closed"), -1);
+    EXPECT_EQ(IndexOf(lines, "chrome main hidden"), -1);
+    EXPECT_EQ(IndexOf(lines, "chrome main closed"), -1);
     EXPECT_TRUE(IsWindow(main));
     EXPECT_TRUE(IsWindowVisible(main));
     EXPECT_TRUE(ProfileCleared(ChromeFolder(CSIDL_LOCAL_APPDATA) + L"\\User Data"));
@@ -242,12 +236,11 @@ TEST_F(ChromeCleaner, CountdownShowsEachStepOnTheButtonThenPresses) {
     std::vector<std::string> lines = LogOfFinishedRun();
     int previous = -1;
     for (const char* step : {"(3)", "(2)", "(1)", "(0)"}) {
-        int at = FindLine(lines, std::string("chrome caption [") + step + kClear + "]");
+        int at = IndexOf(lines, std::string("chrome caption [") + step + kClear + "]");
         EXPECT_GT(at, previous) << step;
         previous = at;
     }
-    EXPECT_GT(FindLineStarting(lines, std::string("chrome enter on [(0)") + kClear + "]"),
-              previous);
+    EXPECT_GT(IndexOfPrefix(lines, std::string("chrome enter on [(0)") + kClear + "]"), previous);
 
     // "chrome/f/" at the end of the task, or followed by a letter, presses at once.
     for (const wchar_t* task : {L"chrome/f/", L"chrome/f/x firefox"}) {
@@ -256,8 +249,8 @@ TEST_F(ChromeCleaner, CountdownShowsEachStepOnTheButtonThenPresses) {
         TaskString = task;
         ASSERT_TRUE(CleanChrome()) << Narrow(task);
         lines = LogOfFinishedRun();
-        EXPECT_EQ(FindLineStarting(lines, "chrome caption"), -1) << Narrow(task);
-        EXPECT_NE(FindLineStarting(lines, std::string("chrome enter on [") + kClear + "]"), -1)
+        EXPECT_EQ(IndexOfPrefix(lines, "chrome caption"), -1) << Narrow(task);
+        EXPECT_NE(IndexOfPrefix(lines, std::string("chrome enter on [") + kClear + "]"), -1)
             << Narrow(task);
     }
 }
@@ -267,13 +260,8 @@ TEST_F(ChromeCleaner, EightLeavesTheDialogToTheUser) {
     Install(CSIDL_LOCAL_APPDATA);
     TaskString = L"chrome/f/8";
     ThreadResult outcome;
-    HANDLE thread = CreateThread(nullptr, 0, RunCleanChrome, &outcome, 0, nullptr);
-    ASSERT_NE(thread, nullptr);
-    HWND dialog = nullptr;
-    for (int i = 0; i < 100 && dialog == nullptr; ++i) {
-        Sleep(100);
-        dialog = FindWindowW(L"Chrome_WidgetWin_0", L"Clear browsing data");
-    }
+    HANDLE thread = nullptr;
+    HWND dialog = StartUntilTheDialog(&outcome, &thread);
     ASSERT_NE(dialog, nullptr);
     Sleep(1500);  // the user takes a while: nothing is pressed meanwhile
     EXPECT_EQ(WaitForSingleObject(thread, 0), static_cast<DWORD>(WAIT_TIMEOUT));
@@ -283,9 +271,9 @@ TEST_F(ChromeCleaner, EightLeavesTheDialogToTheUser) {
     EXPECT_TRUE(outcome.result);
 
     std::vector<std::string> lines = LogOfFinishedRun();
-    EXPECT_EQ(FindLineStarting(lines, "chrome enter"), -1);
-    EXPECT_EQ(FindLineStarting(lines, "chrome caption"), -1);
-    EXPECT_LT(FindLine(lines, "chrome dialog closed"), FindLine(lines, "chrome main closed"));
+    EXPECT_EQ(IndexOfPrefix(lines, "chrome enter"), -1);
+    EXPECT_EQ(IndexOfPrefix(lines, "chrome caption"), -1);
+    EXPECT_LT(IndexOf(lines, "chrome dialog closed"), IndexOf(lines, "chrome main closed"));
     EXPECT_FALSE(ProfileCleared(userData));
 }
 
@@ -294,20 +282,15 @@ TEST_F(ChromeCleaner, AbortEndsTheWaitForTheUserAndLeavesChromeOpen) {
     TaskString = L"chrome/f/8";
     ThreadResult outcome;
     outcome.result = true;
-    HANDLE thread = CreateThread(nullptr, 0, RunCleanChrome, &outcome, 0, nullptr);
-    ASSERT_NE(thread, nullptr);
-    HWND dialog = nullptr;
-    for (int i = 0; i < 100 && dialog == nullptr; ++i) {
-        Sleep(100);
-        dialog = FindWindowW(L"Chrome_WidgetWin_0", L"Clear browsing data");
-    }
+    HANDLE thread = nullptr;
+    HWND dialog = StartUntilTheDialog(&outcome, &thread);
     ASSERT_NE(dialog, nullptr);
     RunState = Aborting;
     EXPECT_EQ(WaitForSingleObject(thread, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
     CloseHandle(thread);
     EXPECT_FALSE(outcome.result);
     EXPECT_TRUE(IsWindow(dialog)) << "an opened dialog stays open";
-    EXPECT_EQ(FindLine(Log(), "chrome main closed"), -1);
+    EXPECT_EQ(IndexOf(Log(), "chrome main closed"), -1);
 }
 
 TEST_F(ChromeCleaner, LeftoverDialogIsClosedFirstAndOneThatStaysEndsTheRun) {
@@ -318,10 +301,10 @@ TEST_F(ChromeCleaner, LeftoverDialogIsClosedFirstAndOneThatStaysEndsTheRun) {
         ASSERT_TRUE(StartChromeByHand(program, L"Leftover dialog"));
         ASSERT_TRUE(CleanChrome());
         std::vector<std::string> lines = Log(9, 10000);
-        int closed = FindLine(lines, "chrome leftover closed");
+        int closed = IndexOf(lines, "chrome leftover closed");
         EXPECT_NE(closed, -1);
-        EXPECT_GT(FindLine(lines, "chrome command 40013"), closed);
-        EXPECT_NE(FindLineStarting(lines, "chrome enter on [Clear"), -1);
+        EXPECT_GT(IndexOf(lines, "chrome command 40013"), closed);
+        EXPECT_NE(IndexOfPrefix(lines, "chrome enter on [Clear"), -1);
         ASSERT_TRUE(EndProcesses(L"chrome.exe"));
     }
     ClearLog();
@@ -330,8 +313,8 @@ TEST_F(ChromeCleaner, LeftoverDialogIsClosedFirstAndOneThatStaysEndsTheRun) {
     ASSERT_TRUE(StartChromeByHand(program, L"Leftover dialog"));
     EXPECT_FALSE(CleanChrome());
     std::vector<std::string> lines = Log();
-    EXPECT_NE(FindLine(lines, "chrome leftover refused close"), -1);
-    EXPECT_EQ(FindLine(lines, "chrome command 40013"), -1);
+    EXPECT_NE(IndexOf(lines, "chrome leftover refused close"), -1);
+    EXPECT_EQ(IndexOf(lines, "chrome command 40013"), -1);
     EXPECT_EQ(CountProcesses(L"chrome.exe"), 1);
 }
 

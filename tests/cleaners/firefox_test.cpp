@@ -95,7 +95,7 @@ TEST_F(FirefoxCleaner, GivesUpAtOnceWithoutAUsableInstallation) {
     EXPECT_FALSE(CleanFirefox()) << "aborted";
 
     std::vector<std::string> lines = Log();
-    EXPECT_EQ(FindLineStarting(lines, "firefox started"), -1) << "nothing may be started";
+    EXPECT_EQ(IndexOfPrefix(lines, "firefox started"), -1) << "nothing may be started";
     EXPECT_EQ(CountProcesses(L"firefox.exe"), 0);
     EXPECT_FALSE(ProfileCleared());
 }
@@ -104,12 +104,12 @@ TEST_F(FirefoxCleaner, OpensOnlyTheSanitizeDialogAndConfirmsIt) {
     Register();
     ASSERT_TRUE(CleanFirefox());
     std::vector<std::string> lines = Log(6, 10000);
-    EXPECT_NE(FindLine(lines, "firefox command line [\"" + Narrow(program_) +
-                                  "\" -chrome chrome://browser/content/sanitize.xul]"),
+    EXPECT_NE(IndexOf(lines, "firefox command line [\"" + Narrow(program_) +
+                                 "\" -chrome chrome://browser/content/sanitize.xul]"),
               -1);
     // "firefox/f": the dialog stays where Firefox put it.
-    EXPECT_NE(FindLine(lines, "firefox enter at 40,40 size 420x300 topmost 0"), -1);
-    EXPECT_NE(FindLine(lines, "firefox cleared 3 files"), -1);
+    EXPECT_NE(IndexOf(lines, "firefox enter at 40,40 size 420x300 topmost 0"), -1);
+    EXPECT_NE(IndexOf(lines, "firefox cleared 3 files"), -1);
     EXPECT_TRUE(ProfileCleared());
     EXPECT_TRUE(WaitNoProcess(L"firefox.exe", 10000));
 
@@ -123,7 +123,7 @@ TEST_F(FirefoxCleaner, OpensOnlyTheSanitizeDialogAndConfirmsIt) {
     ScreenCentre = ScreenPoint{600, 500};
     ASSERT_TRUE(CleanFirefox());
     lines = Log(6, 10000);
-    EXPECT_NE(FindLine(lines, "firefox enter at 390,350 size 420x300 topmost 1"), -1);
+    EXPECT_NE(IndexOf(lines, "firefox enter at 390,350 size 420x300 topmost 1"), -1);
     EXPECT_TRUE(ProfileCleared());
 }
 
@@ -133,8 +133,8 @@ TEST_F(FirefoxCleaner, StepsOverBrowserWindowsToTheDialog) {
     Register();
     ASSERT_TRUE(CleanFirefox());
     std::vector<std::string> lines = Log(5, 10000);
-    EXPECT_EQ(FindLine(lines, "firefox enter in a browser window"), -1);
-    EXPECT_NE(FindLineStarting(lines, "firefox enter at "), -1);
+    EXPECT_EQ(IndexOf(lines, "firefox enter in a browser window"), -1);
+    EXPECT_NE(IndexOfPrefix(lines, "firefox enter at "), -1);
     EXPECT_TRUE(ProfileCleared());
 }
 
@@ -143,8 +143,8 @@ TEST_F(FirefoxCleaner, WaitsForASlowInnerWindow) {
     Register();
     ASSERT_TRUE(CleanFirefox());
     std::vector<std::string> lines = Log(5, 10000);
-    int created = FindLine(lines, "firefox inner window created");
-    int entered = FindLineStarting(lines, "firefox enter at ");
+    int created = IndexOf(lines, "firefox inner window created");
+    int entered = IndexOfPrefix(lines, "firefox enter at ");
     ASSERT_NE(created, -1);
     EXPECT_GT(entered, created);
 }
@@ -155,8 +155,8 @@ TEST_F(FirefoxCleaner, GivesUpWhenTheInnerWindowNeverComesAndLeavesTheDialogOpen
     EXPECT_FALSE(CleanFirefox());
     EXPECT_NE(FindWindowW(L"MozillaUIWindowClass", L"Clear Recent History"), nullptr);
     std::vector<std::string> lines = Log();
-    EXPECT_NE(FindLine(lines, "firefox dialog shown"), -1);
-    EXPECT_EQ(FindLineStarting(lines, "firefox enter"), -1);
+    EXPECT_NE(IndexOf(lines, "firefox dialog shown"), -1);
+    EXPECT_EQ(IndexOfPrefix(lines, "firefox enter"), -1);
     EXPECT_FALSE(ProfileCleared());
 }
 

@@ -23,16 +23,6 @@ namespace {
 using namespace testing_support;
 using Lines = std::vector<std::string>;
 
-std::wstring SpecialFolder(int csidl) {
-    wchar_t path[MAX_PATH] = L"";
-    SHGetFolderPathW(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path);
-    return path;
-}
-
-bool Contains(const Lines& lines, const std::string& line) {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
 unsigned __stdcall RunCleaner(void* result) {
     *static_cast<bool*>(result) = CleanInternetExplorer();
     return 0;
@@ -44,14 +34,14 @@ HWND FindHistoryDialogWindow() {
 
 // The dialog once the cleaner has made it topmost, or null after about 10 s.
 HWND WaitForTopmostDialog() {
-    for (int look = 0; look < 200; ++look) {
-        HWND dialog = FindHistoryDialogWindow();
-        if (dialog != nullptr && (GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST)) {
-            return dialog;
-        }
-        Sleep(50);
-    }
-    return nullptr;
+    HWND dialog = nullptr;
+    bool topmost = WaitFor(
+        [&] {
+            dialog = FindHistoryDialogWindow();
+            return dialog != nullptr && (GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
+        },
+        10000);
+    return topmost ? dialog : nullptr;
 }
 
 void DeleteFilesIn(const std::wstring& folder) {
@@ -129,10 +119,6 @@ class InternetExplorer : public ::testing::Test {
         return result;
     }
     // Runs Sweeply.exe with `task`, silently, and waits for it.
-    RunResult RunSweeply(const std::wstring& task) {
-        return RunProgram(Quote(BinPath(L"Sweeply.exe")) + L" " + task, 60000);
-    }
-
     TempFolder temp_;
     std::wstring log_ = temp_ / L"inetcpl.log";
     ScopedEnv logVariable_{L"SWEEPLY_STANDIN_LOG", log_};
@@ -239,8 +225,8 @@ TEST_F(InternetExplorer, TaskWithBothRunsOnlyTheFullClear) {
     ASSERT_TRUE(run.finished);
     EXPECT_TRUE(WaitNoProcess(L"rundll32.exe", 20000));
     Lines lines = ReadLog(log_, 4, 20000);
-    EXPECT_TRUE(Contains(lines, "tracks 255"));
-    EXPECT_FALSE(Contains(lines, "dialog shown"));
+    EXPECT_TRUE(Has(lines, "tracks 255"));
+    EXPECT_FALSE(Has(lines, "dialog shown"));
 }
 
 // Wine's own module, back in the system folder: its entries raise Wine's unimplemented-function

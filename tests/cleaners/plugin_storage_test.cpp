@@ -13,32 +13,12 @@ namespace {
 
 using namespace testing_support;
 
-std::wstring SpecialFolder(int csidl) {
-    wchar_t path[MAX_PATH] = L"";
-    SHGetFolderPathW(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path);
-    return path;
-}
-
 // Writes the file `relative` below `base`, making the folders on its way.
 void Plant(const std::wstring& base, const std::wstring& relative) {
     std::wstring path = base + L"\\" + relative;
     std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
     SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
     ASSERT_TRUE(WriteTextFile(path, "stored")) << Narrow(path);
-}
-
-bool IsEmptyFolder(const std::wstring& path) {
-    WIN32_FIND_DATAW entry;
-    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    int entries = 0;
-    do {
-        ++entries;
-    } while (FindNextFileW(find, &entry));
-    FindClose(find);
-    return entries == 2;  // "." and ".."
 }
 
 class PluginStorage : public ::testing::Test {
@@ -65,7 +45,7 @@ class PluginStorage : public ::testing::Test {
 };
 
 TEST_F(PluginStorage, SweeplyEmptiesBothFoldersAndLeavesTheirNeighbours) {
-    RunResult run = RunProgram(Quote(BinPath(L"Sweeply.exe")) + L" --lso --sl", 60000);
+    RunResult run = RunSweeply(L"--lso --sl");
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0u);
 
@@ -77,34 +57,14 @@ TEST_F(PluginStorage, SweeplyEmptiesBothFoldersAndLeavesTheirNeighbours) {
     EXPECT_TRUE(FileExists(local_ + L"\\Microsoft\\Silverlight\\is\\a1\\local.bin"));
 }
 
-// Wine takes a program's Windows version from HKCU\Software\Wine\AppDefaults\<file name>.
-class WindowsXpProgram {
-  public:
-    explicit WindowsXpProgram(const std::wstring& path) {
-        name_ = L"Software\\Wine\\AppDefaults\\" + path.substr(path.find_last_of(L'\\') + 1);
-        HKEY key = nullptr;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, name_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                            &key, nullptr) == ERROR_SUCCESS) {
-            set_ =
-                RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"winxp"),
-                               6 * sizeof(wchar_t)) == ERROR_SUCCESS;
-            RegCloseKey(key);
-        }
-    }
-    ~WindowsXpProgram() { RegDeleteKeyW(HKEY_CURRENT_USER, name_.c_str()); }
-    bool set() const { return set_; }
-
-  private:
-    std::wstring name_;
-    bool set_ = false;
-};
-
 TEST_F(PluginStorage, OnWindowsXpSilverlightIsEmptiedUnderLocalAppData) {
     TempFolder temp;
     std::wstring program = temp / L"SweeplyOnXp.exe";
     ASSERT_TRUE(CopyFileW(BinPath(L"Sweeply.exe").c_str(), program.c_str(), FALSE));
-    WindowsXpProgram xp(program);
-    ASSERT_TRUE(xp.set());
+    // Wine takes a program's Windows version from HKCU\Software\Wine\AppDefaults\<file name>.
+    ScopedRegistryText xp(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\SweeplyOnXp.exe",
+                          L"Version", L"winxp");
+    ASSERT_TRUE(xp.ready());
 
     RunResult run = RunProgram(Quote(program) + L" --sl", 60000);
     ASSERT_TRUE(run.finished);
@@ -129,7 +89,7 @@ TEST_F(PluginStorage, StorageFolderThatIsALinkIsNotFollowed) {
         GTEST_SKIP() << "no way to make a folder link here";
     }
 
-    RunResult run = RunProgram(Quote(BinPath(L"Sweeply.exe")) + L" --sl", 60000);
+    RunResult run = RunSweeply(L"--sl");
     RemoveFolderLink(storage);
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(ReadTextFile(outside + L"\\thesis.doc"), "precious");

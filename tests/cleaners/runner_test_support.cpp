@@ -1,8 +1,8 @@
 // Shared pieces of the CCleaner and Norton 360 tests; see runner_test_support.h.
 #include "tests/cleaners/runner_test_support.h"
 
-
 #include "core/run_state.h"
+#include "tests/support/screen.h"
 #include "tests/support/test_support.h"
 
 namespace runner_testing {
@@ -24,14 +24,7 @@ void WriteAppPath(DWORD type, const void* data, DWORD bytes) {
 }  // namespace
 
 RunningStandin::RunningStandin(const std::wstring& program) {
-    std::wstring line = testing_support::Quote(program);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info = {};
-    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                       &info)) {
-        CloseHandle(info.hThread);
-        process_ = info.hProcess;
+    if (testing_support::StartProgram(testing_support::Quote(program), &process_)) {
         WaitForInputIdle(process_, 10000);
     }
 }
@@ -119,63 +112,15 @@ void CurtainWatcher::Look() {
     sawCurtain_ = true;
     RECT window = {};
     GetWindowRect(curtain, &window);
-    constexpr int kWidth = 560;
-    constexpr int kHeight = 30;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = kWidth;
-    info.bmiHeader.biHeight = -kHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    int warning = 0;
-    int text = 0;
-    if (bitmap != nullptr) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, kWidth, kHeight, screen, window.right - kWidth, window.top + 30,
-               SRCCOPY);
-        GdiFlush();
-        const DWORD* pixel = static_cast<const DWORD*>(bits);
-        for (int i = 0; i < kWidth * kHeight; ++i) {
-            DWORD rgb = pixel[i] & 0xFFFFFF;
-            warning += rgb == 0xDC6464 ? 1 : 0;
-            text += rgb == 0x3B86A4 ? 1 : 0;
-        }
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-    }
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    testing_support::Screenshot strip = testing_support::CaptureScreen(
+        {window.right - 560, window.top + 30, window.right, window.top + 60});
+    RECT all = {0, 0, strip.width, strip.height};
+    int warning = strip.Count(all, 0xDC6464);
+    int text = strip.Count(all, 0x3B86A4);
     std::string look = warning > 20 ? "warning" : text > 5 ? "text" : "blank";
     if (looks_.empty() || looks_.back() != look) {
         looks_.push_back(look);
     }
-}
-
-std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines,
-                                           const std::vector<std::string>& prefixes) {
-    std::vector<std::string> found;
-    for (const std::string& line : lines) {
-        for (const std::string& prefix : prefixes) {
-            if (line.compare(0, prefix.size(), prefix) == 0) {
-                found.push_back(line);
-                break;
-            }
-        }
-    }
-    return found;
-}
-
-int IndexOf(const std::vector<std::string>& lines, const std::string& line) {
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i] == line) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
 }
 
 }  // namespace runner_testing

@@ -73,11 +73,4 @@ class CurtainWatcher {
     std::vector<std::string> looks_;
 };
 
-// The lines that begin with one of `prefixes`, in log order.
-std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines,
-                                           const std::vector<std::string>& prefixes);
-
-// Position of the first line equal to `line`, or -1.
-int IndexOf(const std::vector<std::string>& lines, const std::string& line);
-
 }  // namespace runner_testing

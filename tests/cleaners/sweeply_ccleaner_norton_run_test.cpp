@@ -17,10 +17,6 @@ using namespace testing_support;
 using namespace runner_testing;
 using namespace opera_fixture;
 
-RunResult RunSweeply(const std::wstring& arguments) {
-    return RunProgram(Quote(BinPath(L"Sweeply.exe")) + L" " + arguments, 120000);
-}
-
 // The centre of the work area, where Sweeply centres what it shows above the curtain.
 POINT WorkAreaCentre() {
     RECT area = {};
@@ -62,7 +58,7 @@ TEST_F(SweeplyCCleanerNortonRun, AutomaticCCleanerInASilentRun) {
     ScopedEnvFor(L"SWEEPLY_STANDIN_CCLEANER_TARGET", junk);
     CurtainWatcher curtain;
 
-    RunResult run = RunSweeply(L"cc/auto");
+    RunResult run = RunSweeply(L"cc/auto", 120000);
     curtain.Stop();
 
     ASSERT_TRUE(run.finished);
@@ -82,23 +78,21 @@ TEST_F(SweeplyCCleanerNortonRun, NortonInAShownRun) {
     ASSERT_EQ(ReadLog(log_, 1, 10000).size(), 1u);
     CurtainWatcher curtain;
 
-    RunResult run = RunSweeply(L"n360v3");
+    RunResult run = RunSweeply(L"n360v3", 120000);
     curtain.Stop();
 
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_TRUE(curtain.sawCurtain());
     std::vector<std::string> lines = ReadLog(log_, 0, 0);
-    EXPECT_EQ(runner_testing::LinesStartingWith(lines, {"button", "key"}).size(),
-              2u + 2 * (9 + 1 + 4 + 1));
+    EXPECT_EQ(LinesStartingWith(lines, {"button", "key"}).size(), 2u + 2 * (9 + 1 + 4 + 1));
     POINT centre = WorkAreaCentre();
     // The dialog is 480 x 400: centred above the curtain.
     std::string centred = "dialog at " + std::to_string(centre.x - 240) + "," +
                           std::to_string(centre.y - 200) + " topmost 1";
     std::vector<std::string> expected = {"popup hidden", "dialog shown", centred,
                                          "dialog WM_DESTROY", "dialog WM_NCDESTROY"};
-    EXPECT_EQ(runner_testing::LinesStartingWith(
-                  lines, {"popup", "dialog shown", "dialog at", "dialog WM"}),
+    EXPECT_EQ(LinesStartingWith(lines, {"popup", "dialog shown", "dialog at", "dialog WM"}),
               expected);
 }
 
@@ -112,7 +106,7 @@ TEST_F(SweeplyCCleanerNortonRun, OperaButtonTaskRunsCCleanerAndKeepsTheSession) 
     ScopedEnvFor(L"SWEEPLY_STANDIN_CCLEANER_TARGET", opera.sessionPath());
     CurtainWatcher curtain;
 
-    RunResult run = RunSweeply(L"opera/f cc");
+    RunResult run = RunSweeply(L"opera/f cc", 120000);
     curtain.Stop();
 
     ASSERT_TRUE(run.finished);
@@ -120,16 +114,14 @@ TEST_F(SweeplyCCleanerNortonRun, OperaButtonTaskRunsCCleanerAndKeepsTheSession) 
     EXPECT_TRUE(curtain.sawCurtain());
     std::vector<std::string> lines = ReadLog(log_);
     // Only CCleaner was started: the Opera cleaner stayed out of it.
-    EXPECT_EQ(runner_testing::LinesStartingWith(lines, {"started"}),
+    EXPECT_EQ(LinesStartingWith(lines, {"started"}),
               std::vector<std::string>{"started [] version 2.1"});
     EXPECT_EQ(CountProcesses(L"opera.exe"), 0);
     std::vector<std::string> expected = {"pressed Run Cleaner on tab 0", "run finished",
                                          "pressed Run Cleaner on tab 1", "run finished", "closed"};
-    EXPECT_EQ(runner_testing::LinesStartingWith(lines, {"pressed", "run finished", "closed"}),
-              expected);
+    EXPECT_EQ(LinesStartingWith(lines, {"pressed", "run finished", "closed"}), expected);
     POINT centre = WorkAreaCentre();
-    std::vector<std::string> placements =
-        runner_testing::LinesStartingWith(lines, {"window visible"});
+    std::vector<std::string> placements = LinesStartingWith(lines, {"window visible"});
     ASSERT_FALSE(placements.empty());
     EXPECT_EQ(placements[0], "window visible 1 at " + std::to_string(centre.x - 325) + "," +
                                  std::to_string(centre.y - 225) + " size 600x400 topmost 1");
@@ -141,7 +133,7 @@ TEST_F(SweeplyCCleanerNortonRun, OperaButtonTaskRunsCCleanerAndKeepsTheSession) 
 
 TEST_F(SweeplyCCleanerNortonRun, MissingCCleanerInAShownRunShowsTheWarningToTheEnd) {
     CurtainWatcher curtain;
-    RunResult run = RunSweeply(L"cc");
+    RunResult run = RunSweeply(L"cc", 120000);
     curtain.Stop();
 
     ASSERT_TRUE(run.finished);

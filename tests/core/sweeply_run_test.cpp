@@ -10,10 +10,6 @@ namespace {
 
 using namespace testing_support;
 
-RunResult RunSweeply(const std::wstring& arguments) {
-    return RunProgram(Quote(BinPath(L"Sweeply.exe")) + L" " + arguments, 60000);
-}
-
 TEST(SweeplyRun, EmptyLineEndsAtOnceWithZero) {
     RunResult run = RunSweeply(L"");
     ASSERT_TRUE(run.started);

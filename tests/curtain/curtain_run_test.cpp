@@ -4,11 +4,11 @@
 // build (Sweeply's own start-up and curtain over a step that holds the curtain open).
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <algorithm>
+#include <functional>
 #include <string>
 
-#include "tests/curtain/screen.h"
+#include "tests/support/screen.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -20,18 +20,6 @@ constexpr DWORD kText = 0x3B86A4;
 constexpr DWORD kWarning = 0xDC6464;
 constexpr DWORD kWaitMs = 20000;
 
-bool WaitFor(const std::function<bool()>& condition, DWORD waitMs = kWaitMs) {
-    for (DWORD waited = 0;; waited += 50) {
-        if (condition()) {
-            return true;
-        }
-        if (waited >= waitMs) {
-            return false;
-        }
-        Sleep(50);
-    }
-}
-
 // Keeps a shot as NAME.bmp in the folder named by SWEEPLY_SCREENSHOT_DIR, when that is set (the
 // pictures in docs/ come from there).
 void Keep(const Screenshot& shot, const wchar_t* name) {
@@ -40,15 +28,6 @@ void Keep(const Screenshot& shot, const wchar_t* name) {
     if (length > 0 && length < MAX_PATH && shot.width > 0) {
         EXPECT_TRUE(shot.Save(std::wstring(folder) + L"\\" + name + L".bmp")) << Narrow(name);
     }
-}
-
-bool LogHas(const std::vector<std::string>& lines, const std::string& start) {
-    for (const std::string& line : lines) {
-        if (line.compare(0, start.size(), start) == 0) {
-            return true;
-        }
-    }
-    return false;
 }
 
 // Longest horizontal run of text-coloured pixels in `area`: an underline is one long run.
@@ -129,15 +108,8 @@ class CurtainRun : public ::testing::Test {
 
     // Starts `program` with `task` and waits until the curtain is up and the step has begun.
     void Start(const wchar_t* program, const wchar_t* task) {
-        std::wstring line = Quote(BinPath(program)) + L" " + task;
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION info = {};
-        ASSERT_TRUE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                   &startup, &info));
-        CloseHandle(info.hThread);
-        process_ = info.hProcess;
-        ASSERT_TRUE(WaitFor([&] { return LogHas(Log(), "step alpha="); })) << "worker never ran";
+        ASSERT_TRUE(StartProgram(Quote(BinPath(program)) + L" " + task, &process_));
+        ASSERT_TRUE(WaitFor([&] { return HasPrefix(Log(), "step alpha="); })) << "worker never ran";
         window_ = FindWindowW(L"Sweeply", L"Sweeply");
         ASSERT_NE(window_, nullptr);
     }
@@ -202,7 +174,7 @@ TEST_F(CurtainRun, ShowsLogoAnimationAndTextsThenCompletes) {
     EXPECT_EQ(frame.right, l.right);
     EXPECT_EQ(frame.bottom, l.bottom);
 
-    ASSERT_TRUE(WaitFor([&] { return LogHas(Log(), "watch alpha=255 worker=1 animation=1"); }));
+    ASSERT_TRUE(WaitFor([&] { return HasPrefix(Log(), "watch alpha=255 worker=1 animation=1"); }));
     Sleep(1200);  // the animation's first frame comes a second after its thread starts
     Nudge();
     Screenshot first = WaitForStatus(Status::Running);
@@ -244,7 +216,7 @@ TEST_F(CurtainRun, ShowsLogoAnimationAndTextsThenCompletes) {
 
 TEST_F(CurtainRun, WorkerAndAnimationStartOnlyAfterTheFadeAndEndWithTheWindow) {
     ASSERT_NO_FATAL_FAILURE(Start(L"SweeplyProbe.exe", L"chrome"));
-    ASSERT_TRUE(WaitFor([&] { return LogHas(Log(), "watch alpha=255 worker=1 animation=1"); }));
+    ASSERT_TRUE(WaitFor([&] { return HasPrefix(Log(), "watch alpha=255 worker=1 animation=1"); }));
     EXPECT_EQ(Finish(), 0u);
 
     std::vector<std::string> lines = Log();
@@ -257,11 +229,11 @@ TEST_F(CurtainRun, WorkerAndAnimationStartOnlyAfterTheFadeAndEndWithTheWindow) {
         }
     }
     EXPECT_GE(watched, 1) << "the window was never seen before it was opaque";
-    EXPECT_TRUE(LogHas(lines, "step alpha=255"));
-    EXPECT_TRUE(LogHas(lines, "window gone=1"));
-    EXPECT_TRUE(LogHas(lines,
-                       "released animationEnded=1 graphics=0 logo=0 regions=0 "
-                       "animation=0 gdiplus=0"))
+    EXPECT_TRUE(HasPrefix(lines, "step alpha=255"));
+    EXPECT_TRUE(HasPrefix(lines, "window gone=1"));
+    EXPECT_TRUE(HasPrefix(lines,
+                          "released animationEnded=1 graphics=0 logo=0 regions=0 "
+                          "animation=0 gdiplus=0"))
         << lines.back();
 }
 
@@ -273,7 +245,7 @@ TEST_F(CurtainRun, EscapeAsksThenConfirmsThenChangesNothing) {
     EXPECT_GT(question.width, 0) << "no question with a red X";
     Keep(question, L"curtain-question");
     // The probe polls RunState every 50 ms: let it see the question before the confirmation.
-    EXPECT_TRUE(WaitFor([&] { return LogHas(Log(), "state 1"); }));
+    EXPECT_TRUE(WaitFor([&] { return HasPrefix(Log(), "state 1"); }));
     PressEscape();
     Screenshot shutting = WaitForStatus(Status::ShuttingDown);
     EXPECT_GT(shutting.width, 0) << "no shutting-down text";
@@ -284,10 +256,10 @@ TEST_F(CurtainRun, EscapeAsksThenConfirmsThenChangesNothing) {
     EXPECT_EQ(Finish(), 0u);
 
     std::vector<std::string> lines = Log();
-    EXPECT_TRUE(LogHas(lines, "state 1"));
-    EXPECT_TRUE(LogHas(lines, "state 2"));
-    EXPECT_FALSE(LogHas(lines, "state 3"));
-    EXPECT_TRUE(LogHas(lines, "step ended state=2"));
+    EXPECT_TRUE(HasPrefix(lines, "state 1"));
+    EXPECT_TRUE(HasPrefix(lines, "state 2"));
+    EXPECT_FALSE(HasPrefix(lines, "state 3"));
+    EXPECT_TRUE(HasPrefix(lines, "step ended state=2"));
 }
 
 TEST_F(CurtainRun, CCleanerWarningIsRedWithoutCloseMarkAndEndsTheUsersSay) {
@@ -301,7 +273,7 @@ TEST_F(CurtainRun, CCleanerWarningIsRedWithoutCloseMarkAndEndsTheUsersSay) {
     EXPECT_TRUE(CaptureScreen().SameIn(warning, RECT{layout_.right - 560, 30, layout_.right, 60}));
     EXPECT_EQ(Finish(), 0u);
     std::vector<std::string> lines = Log();
-    EXPECT_TRUE(LogHas(lines, "step ended state=3")) << "the warning was replaced";
+    EXPECT_TRUE(HasPrefix(lines, "step ended state=3")) << "the warning was replaced";
 }
 
 TEST_F(CurtainRun, CloseMarkClicksLikeEscapeAndTheCursorFollowsTheState) {
@@ -339,55 +311,16 @@ TEST_F(CurtainRun, CloseMarkClicksLikeEscapeAndTheCursorFollowsTheState) {
     EXPECT_EQ(cursorAt(l.right - 120, l.bottom - 30), hand) << "no hand over the help link";
     ClickAt(l.right - 45, 45);
     EXPECT_EQ(Finish(), 0u);
-    EXPECT_FALSE(LogHas(Log(), "state 3"));
+    EXPECT_FALSE(HasPrefix(Log(), "state 3"));
 }
 
-// Registers the browser stand-in as the machine's https handler while in scope, and puts the
-// prefix's own handler back afterwards (Wine's ShellExecuteW reads the machine's classes only).
-class BrowserHandler {
-  public:
-    BrowserHandler() {
-        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0,
-                            KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_,
-                            nullptr) != ERROR_SUCCESS) {
-            key_ = nullptr;
-            return;
-        }
-        wchar_t old[1024] = {};
-        DWORD bytes = sizeof(old) - sizeof(wchar_t);
-        hadOld_ = RegQueryValueExW(key_, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(old),
-                                   &bytes) == ERROR_SUCCESS;
-        old_ = old;
-        registered_ = Set(Quote(BinPath(L"browser.exe")) + L" %1");
-    }
-    ~BrowserHandler() {
-        if (key_ != nullptr) {
-            if (hadOld_) {
-                Set(old_);
-            } else {
-                RegDeleteValueW(key_, nullptr);
-            }
-            RegCloseKey(key_);
-        }
-    }
-    bool registered() const { return registered_; }
-
-  private:
-    bool Set(const std::wstring& command) {
-        return RegSetValueExW(
-                   key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                   static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-    }
-    static constexpr const wchar_t* kKey = L"Software\\Classes\\https\\shell\\open\\command";
-    HKEY key_ = nullptr;
-    bool hadOld_ = false;
-    std::wstring old_;
-    bool registered_ = false;
-};
-
 TEST_F(CurtainRun, HelpLinkShowsPleaseWaitAndOpensTheHomePageAfterTheWindow) {
-    BrowserHandler browser;
-    ASSERT_TRUE(browser.registered());
+    // The browser stand-in as the machine's https handler (Wine's ShellExecuteW reads the
+    // machine's classes only); the prefix's own handler comes back afterwards.
+    ScopedRegistryText browser(HKEY_LOCAL_MACHINE,
+                               L"Software\\Classes\\https\\shell\\open\\command", nullptr,
+                               (Quote(BinPath(L"browser.exe")) + L" %1").c_str());
+    ASSERT_TRUE(browser.ready());
     ASSERT_NO_FATAL_FAILURE(Start(L"SweeplyProbe.exe", L"opera"));
     const Layout& l = layout_;
     ASSERT_GT(WaitForStatus(Status::Running).width, 0);
@@ -406,7 +339,7 @@ TEST_F(CurtainRun, HelpLinkShowsPleaseWaitAndOpensTheHomePageAfterTheWindow) {
 
     EXPECT_EQ(Finish(), 0u);
     // The browser starts as Sweeply ends; give it time to report.
-    EXPECT_TRUE(WaitFor([&] { return LogHas(Log(), "opened "); }, 10000));
+    EXPECT_TRUE(WaitFor([&] { return HasPrefix(Log(), "opened "); }, 10000));
     std::vector<std::string> lines = Log();
     std::vector<std::string> opened;
     for (const std::string& line : lines) {
@@ -424,7 +357,7 @@ TEST_F(CurtainRun, MissingPictureEndsTheRunWithoutCleaning) {
         RunResult run = RunProgram(Quote(BinPath(program)) + L" opera", 30000);
         ASSERT_TRUE(run.finished) << Narrow(program);
         EXPECT_EQ(run.exitCode, 0u) << Narrow(program);
-        EXPECT_FALSE(LogHas(Log(), "step")) << Narrow(program) << " cleaned";
+        EXPECT_FALSE(HasPrefix(Log(), "step")) << Narrow(program) << " cleaned";
         EXPECT_EQ(FindWindowW(L"Sweeply", L"Sweeply"), nullptr);
     }
 }
@@ -432,13 +365,8 @@ TEST_F(CurtainRun, MissingPictureEndsTheRunWithoutCleaning) {
 TEST(ShownRun, SweeplyShowsTheCurtainAndCompletes) {
     // "firefox" shows the curtain; with no Firefox in the prefix its cleaner, once built, ends
     // at once, so the run is over within seconds whichever cleaners this build has.
-    std::wstring line = Quote(BinPath(L"Sweeply.exe")) + L" firefox";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info = {};
-    ASSERT_TRUE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &info));
-    CloseHandle(info.hThread);
+    HANDLE process = nullptr;
+    ASSERT_TRUE(StartProgram(Quote(BinPath(L"Sweeply.exe")) + L" firefox", &process));
     Layout l = CurtainLayout();
     HWND window = nullptr;
     bool complete = WaitFor(
@@ -449,10 +377,10 @@ TEST(ShownRun, SweeplyShowsTheCurtainAndCompletes) {
         30000);
     EXPECT_NE(window, nullptr);
     EXPECT_TRUE(complete) << "no \"Cleaning Complete!\"";
-    ASSERT_EQ(WaitForSingleObject(info.hProcess, 30000), WAIT_OBJECT_0);
+    ASSERT_EQ(WaitForSingleObject(process, 30000), WAIT_OBJECT_0);
     DWORD exitCode = 1;
-    GetExitCodeProcess(info.hProcess, &exitCode);
-    CloseHandle(info.hProcess);
+    GetExitCodeProcess(process, &exitCode);
+    CloseHandle(process);
     EXPECT_EQ(exitCode, 0u);
 }
 

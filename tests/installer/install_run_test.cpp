@@ -122,21 +122,7 @@ TEST_F(InstallRun, EndToEndTheOperaButtonStartsSweeplyWithItsTask) {
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_NE(ReadBytes(skinPath_), skinBytes_);
 
-    TempFolder logs;
-    ScopedEnv log(L"SWEEPLY_STANDIN_LOG", logs / L"opera.log");
-    ScopedEnv profile(L"SWEEPLY_STANDIN_OPERA_PROFILE", opera.profileDir());
-    std::wstring line = Quote(opera.exePath());
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &process));
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    // started, command line, the toolbar line, the prefs line, "main window shown"
-    std::vector<std::string> lines = ReadLog(logs / L"opera.log", 5, 15000);
-    opera_fixture::EndOperaStandins();
-    std::vector<std::string> button = opera_fixture::LinesStartingWith(lines, "toolbar Sweeply");
+    std::vector<std::string> button = opera_fixture::ToolbarButtonAsOperaSeesIt(opera);
     ASSERT_EQ(button.size(), 1u);
     EXPECT_EQ(button[0],
               "toolbar Sweeply program [C:\\Program Files\\Sweeply\\Sweeply.exe] parameters "

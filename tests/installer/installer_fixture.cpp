@@ -10,46 +10,6 @@ namespace installer_fixture {
 
 namespace {
 
-constexpr wchar_t kAppPathsKey[] =
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Sweeply.exe";
-
-bool ReadRegistration(std::wstring* value) {
-    wchar_t text[2048];
-    DWORD bytes = sizeof(text) - sizeof(wchar_t);
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kAppPathsKey, 0, KEY_QUERY_VALUE, &key) !=
-        ERROR_SUCCESS) {
-        return false;
-    }
-    bool ok = RegQueryValueExW(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(text),
-                               &bytes) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    text[bytes / sizeof(wchar_t)] = L'\0';
-    *value = text;
-    return ok;
-}
-
-bool WriteRegistration(const std::wstring& value) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kAppPathsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS) {
-        return false;
-    }
-    bool ok =
-        RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return ok;
-}
-
-void RestoreRegistration(bool existed, const std::wstring& old) {
-    if (existed) {
-        WriteRegistration(old);
-    } else {
-        RegDeleteKeyW(HKEY_LOCAL_MACHINE, kAppPathsKey);
-    }
-}
-
 // A small but well-formed PNG-sized blob: signature plus bytes that differ per image.
 std::string ImageBytes(int number) {
     std::string bytes = "\x89PNG\r\n\x1a\n";
@@ -62,24 +22,6 @@ std::string ImageBytes(int number) {
 }
 
 }  // namespace
-
-ScopedAppPath::ScopedAppPath(const std::wstring& path) {
-    existed_ = ReadRegistration(&old_);
-    ready_ = WriteRegistration(path);
-}
-
-ScopedAppPath::~ScopedAppPath() {
-    RestoreRegistration(existed_, old_);
-}
-
-ScopedNoAppPath::ScopedNoAppPath() {
-    existed_ = ReadRegistration(&old_);
-    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kAppPathsKey);
-}
-
-ScopedNoAppPath::~ScopedNoAppPath() {
-    RestoreRegistration(existed_, old_);
-}
 
 std::vector<SkinEntry> RealisticSkin(int pngCount, const std::string& skinIni, bool withOldImage) {
     std::vector<SkinEntry> entries;

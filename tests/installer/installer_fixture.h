@@ -7,35 +7,25 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/test_support.h"
+
 namespace installer_fixture {
+
+constexpr wchar_t kAppPathsKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Sweeply.exe";
 
 // HKLM "...\App Paths\Sweeply.exe" with `path` as its default value while in scope; an earlier
 // registration is given back afterwards.
-class ScopedAppPath {
+class ScopedAppPath : public testing_support::ScopedRegistryText {
   public:
-    explicit ScopedAppPath(const std::wstring& path);
-    ~ScopedAppPath();
-    ScopedAppPath(const ScopedAppPath&) = delete;
-    ScopedAppPath& operator=(const ScopedAppPath&) = delete;
-    bool ready() const { return ready_; }
-
-  private:
-    bool ready_ = false;
-    bool existed_ = false;
-    std::wstring old_;
+    explicit ScopedAppPath(const std::wstring& path)
+        : ScopedRegistryText(HKEY_LOCAL_MACHINE, kAppPathsKey, nullptr, path.c_str()) {}
 };
 
 // Removes the registration (for the cases without one); given back like ScopedAppPath.
-class ScopedNoAppPath {
+class ScopedNoAppPath : public testing_support::ScopedRegistryText {
   public:
-    ScopedNoAppPath();
-    ~ScopedNoAppPath();
-    ScopedNoAppPath(const ScopedNoAppPath&) = delete;
-    ScopedNoAppPath& operator=(const ScopedNoAppPath&) = delete;
-
-  private:
-    bool existed_ = false;
-    std::wstring old_;
+    ScopedNoAppPath() : ScopedRegistryText(HKEY_LOCAL_MACHINE, kAppPathsKey, nullptr, nullptr) {}
 };
 
 struct SkinEntry {

@@ -19,10 +19,6 @@ using namespace testing_support;
 
 using Lines = std::vector<std::string>;
 
-bool Has(const Lines& lines, const std::string& line) {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
 // One test's scene: an installation, the stand-in's log and profile, a known centre.
 class CleanOperaTest : public ::testing::Test {
   protected:
@@ -49,18 +45,8 @@ class CleanOperaTest : public ::testing::Test {
 
     // Starts the stand-in as the user would and waits for its main window.
     void StartOperaHere(const OperaInstallation& opera) {
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION process = {};
-        std::wstring line = Quote(opera.exePath());
-        ASSERT_TRUE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                   &startup, &process));
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-        for (int i = 0; i < 100 && !Has(Log(), "main window shown"); ++i) {
-            Sleep(50);
-        }
-        ASSERT_TRUE(Has(Log(), "main window shown"));
+        ASSERT_TRUE(StartProgram(Quote(opera.exePath())));
+        ASSERT_TRUE(WaitFor([&] { return Has(Log(), "main window shown"); }, 5000));
     }
 
     TempFolder log_;
@@ -134,7 +120,7 @@ TEST_F(CleanOperaTest, DialogThatNeverOpensIsNotTakenForTheMainWindow) {
 
     Lines lines = Log();
     EXPECT_TRUE(Has(lines, "menu D, no dialog"));
-    EXPECT_TRUE(LinesStartingWith(lines, "confirmed").empty());
+    EXPECT_TRUE(LinesStartingWith(lines, {"confirmed"}).empty());
     EXPECT_FALSE(Has(lines, "closed"));
     RECT after = {};
     GetWindowRect(main, &after);
@@ -203,7 +189,7 @@ TEST_F(CleanOperaTest, OperaNotReadyInTimeStillGetsItsPreferencesBack) {
     EXPECT_EQ(opera.ReadPref(L"Show Startup Dialog"), 1);
     EXPECT_EQ(opera.ReadPref(L"Show Default Browser Dialog"), 1);
     EXPECT_TRUE(Has(Log(), "prefs startup=0 default-browser=0"));
-    EXPECT_TRUE(LinesStartingWith(Log(), "menu").empty());
+    EXPECT_TRUE(LinesStartingWith(Log(), {"menu"}).empty());
 }
 
 TEST_F(CleanOperaTest, NothingChangesWithoutBothPreferencesOrOpera) {

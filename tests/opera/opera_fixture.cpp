@@ -157,15 +157,7 @@ std::wstring OperaInstallation::prefsPath() const {
 }
 
 bool OperaInstallation::SetRegistryValue(const wchar_t* name, const std::wstring& text) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kOperaKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS) {
-        return false;
-    }
-    LONG result = RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                                 static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS;
+    return WriteRegistryText(HKEY_CURRENT_USER, kOperaKey, name, text);
 }
 
 bool OperaInstallation::RegisterCommandLine(const wchar_t* name,
@@ -205,19 +197,21 @@ bool OperaInstallation::AddSession(const std::string& text) const {
     return WriteTextFile(sessionPath(), text);
 }
 
-void EndOperaStandins() {
-    testing_support::EndProcesses(L"opera.exe");
+std::vector<std::string> ToolbarButtonAsOperaSeesIt(const OperaInstallation& opera) {
+    TempFolder logs;
+    ScopedEnv log(L"SWEEPLY_STANDIN_LOG", logs / L"opera.log");
+    ScopedEnv profile(L"SWEEPLY_STANDIN_OPERA_PROFILE", opera.profileDir());
+    if (!StartProgram(Quote(opera.exePath()))) {
+        return {};
+    }
+    // started, command line, the toolbar line, the prefs line, "main window shown"
+    std::vector<std::string> lines = ReadLog(logs / L"opera.log", 5, 15000);
+    EndOperaStandins();
+    return LinesStartingWith(lines, {"toolbar Sweeply"});
 }
 
-std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines,
-                                           const std::string& prefix) {
-    std::vector<std::string> found;
-    for (const std::string& line : lines) {
-        if (line.compare(0, prefix.size(), prefix) == 0) {
-            found.push_back(line);
-        }
-    }
-    return found;
+void EndOperaStandins() {
+    testing_support::EndProcesses(L"opera.exe");
 }
 
 }  // namespace opera_fixture

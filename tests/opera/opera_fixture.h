@@ -90,11 +90,11 @@ class OperaInstallation {
     bool ready_ = false;
 };
 
+// Starts the stand-in as Opera itself and gives back the "toolbar Sweeply" lines it logs on
+// reading its own toolbar: what the Sweeply button would start.
+std::vector<std::string> ToolbarButtonAsOperaSeesIt(const OperaInstallation& opera);
+
 // Ends every running stand-in named opera.exe (tests that leave one running on purpose).
 void EndOperaStandins();
-
-// The stand-in's log lines that start with `prefix`.
-std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines,
-                                           const std::string& prefix);
 
 }  // namespace opera_fixture

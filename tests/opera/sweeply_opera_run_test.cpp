@@ -12,28 +12,27 @@ namespace {
 using namespace opera_fixture;
 using namespace testing_support;
 
-bool Has(const std::vector<std::string>& lines, const std::string& line) {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
-RunResult RunSweeply(const std::wstring& arguments) {
-    return RunProgram(Quote(BinPath(L"Sweeply.exe")) + L" " + arguments, 90000);
-}
+// An installed Opera stand-in with private data, logging to a folder of the test's own.
+class SweeplyOperaRun : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(opera.ready());
+        ASSERT_TRUE(opera.AddPrivateData());
+        ASSERT_TRUE(opera.RegisterCommandLine(kCommandLineV2, true, L""));
+    }
+    TempFolder logFolder;
+    OperaInstallation opera;
+    ScopedEnv log{L"SWEEPLY_STANDIN_LOG", logFolder / L"opera.log"};
+    ScopedEnv profile{L"SWEEPLY_STANDIN_OPERA_PROFILE", opera.profileDir()};
+};
 
 // A shown run: the curtain starts the worker after its fade-in, and the dialog is centred on
 // the work area and put above the curtain.
-TEST(SweeplyOperaRun, OperaTaskClearsPrivateDataInAShownRun) {
-    TempFolder logFolder;
-    OperaInstallation opera;
-    ASSERT_TRUE(opera.ready());
-    ASSERT_TRUE(opera.AddPrivateData());
-    ASSERT_TRUE(opera.RegisterCommandLine(kCommandLineV2, true, L""));
-    ScopedEnv log(L"SWEEPLY_STANDIN_LOG", logFolder / L"opera.log");
-    ScopedEnv profile(L"SWEEPLY_STANDIN_OPERA_PROFILE", opera.profileDir());
+TEST_F(SweeplyOperaRun, OperaTaskClearsPrivateDataInAShownRun) {
     RECT workArea = {};
     ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0));
 
-    RunResult run = RunSweeply(L"opera");
+    RunResult run = RunSweeply(L"opera", 90000);
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_TRUE(WaitNoProcess(L"opera.exe", 10000));
@@ -48,17 +47,9 @@ TEST(SweeplyOperaRun, OperaTaskClearsPrivateDataInAShownRun) {
     EXPECT_EQ(opera.ReadPref(L"Show Startup Dialog"), 1);
 }
 
-TEST(SweeplyOperaRun, OperaSlashFLeavesOperaAlone) {
-    TempFolder logFolder;
-    OperaInstallation opera;
-    ASSERT_TRUE(opera.ready());
-    ASSERT_TRUE(opera.AddPrivateData());
-    ASSERT_TRUE(opera.RegisterCommandLine(kCommandLineV2, true, L""));
-    ScopedEnv log(L"SWEEPLY_STANDIN_LOG", logFolder / L"opera.log");
-    ScopedEnv profile(L"SWEEPLY_STANDIN_OPERA_PROFILE", opera.profileDir());
-
+TEST_F(SweeplyOperaRun, OperaSlashFLeavesOperaAlone) {
     for (const wchar_t* task : {L"opera/f", L"OPERA/F"}) {
-        RunResult run = RunSweeply(task);
+        RunResult run = RunSweeply(task, 90000);
         ASSERT_TRUE(run.finished);
         EXPECT_EQ(run.exitCode, 0u);
     }

@@ -1,8 +1,8 @@
 // The setup program run silently under Wine: what it installs and registers, what a second
 // install leaves, and that the uninstaller takes back exactly what the setup added.
-#include <windows.h>
 #include <objidl.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <gtest/gtest.h>
 
@@ -91,9 +91,8 @@ std::map<std::wstring, std::wstring> Snapshot(const std::wstring& installDir) {
                 : L"<absent>";
     }
     state[L"app paths"] = ReadString(kAppPathsKey, nullptr);
-    for (const wchar_t* name :
-         {L"DisplayName", L"Publisher", L"DisplayVersion", L"DisplayIcon", L"InstallLocation",
-          L"UninstallString", L"QuietUninstallString"}) {
+    for (const wchar_t* name : {L"DisplayName", L"Publisher", L"DisplayVersion", L"DisplayIcon",
+                                L"InstallLocation", L"UninstallString", L"QuietUninstallString"}) {
         state[std::wstring(L"uninstall ") + name] = ReadString(kUninstallKey, name);
     }
     WIN32_FIND_DATAW data;
@@ -115,19 +114,13 @@ class Setup : public ::testing::Test {
     void SetUp() override {
         CoInitialize(nullptr);
         wchar_t programFiles[MAX_PATH];
-        ASSERT_TRUE(SUCCEEDED(
-            SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, programFiles)));
+        ASSERT_TRUE(
+            SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, programFiles)));
         installDir_ = std::wstring(programFiles) + L"\\Sweeply Test Install";
         RemoveTree(installDir_);
         // A neighbour that the setup must leave alone.
-        HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kOtherAppPathsKey, 0, nullptr, 0,
-                                  KEY_WRITE, nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        const wchar_t neighbour[] = L"C:\\Other\\SweeplyTestNeighbour.exe";
-        RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(neighbour),
-                       sizeof(neighbour));
-        RegCloseKey(key);
+        ASSERT_TRUE(WriteRegistryText(HKEY_LOCAL_MACHINE, kOtherAppPathsKey, nullptr,
+                                      L"C:\\Other\\SweeplyTestNeighbour.exe"));
     }
     void TearDown() override {
         RemoveTree(installDir_);
@@ -149,9 +142,7 @@ class Setup : public ::testing::Test {
     void Uninstall() {
         RunResult run = RunProgram(Quote(installDir_ + L"\\uninstall.exe") + L" /S", 60000);
         ASSERT_TRUE(run.finished);
-        for (int i = 0; i < 300 && FileExists(installDir_ + L"\\uninstall.exe"); ++i) {
-            Sleep(100);
-        }
+        WaitFor([&] { return !FileExists(installDir_ + L"\\uninstall.exe"); }, 30000);
         Sleep(500);
     }
 
@@ -239,20 +230,7 @@ TEST_F(Setup, OperaComponentPutsTheButtonOnOperasToolbar) {
     EXPECT_EQ(skin.back().name, L"buttons/sweeply.png");
 
     // Opera (the stand-in) reads its own toolbar and logs what the Sweeply button would start.
-    TempFolder logs;
-    ScopedEnv log(L"SWEEPLY_STANDIN_LOG", logs / L"opera.log");
-    ScopedEnv profile(L"SWEEPLY_STANDIN_OPERA_PROFILE", opera.profileDir());
-    std::wstring line = Quote(opera.exePath());
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &process));
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    std::vector<std::string> lines = ReadLog(logs / L"opera.log", 5, 15000);
-    opera_fixture::EndOperaStandins();
-    std::vector<std::string> button = opera_fixture::LinesStartingWith(lines, "toolbar Sweeply");
+    std::vector<std::string> button = opera_fixture::ToolbarButtonAsOperaSeesIt(opera);
     ASSERT_EQ(button.size(), 1u);
     EXPECT_EQ(button[0], "toolbar Sweeply program [" + Narrow(installDir_) +
                              "\\Sweeply.exe] parameters [opera/f cc]");

@@ -1,6 +1,7 @@
 // Test helpers over plain Win32 calls; see test_support.h.
 #include "tests/support/test_support.h"
 
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <cwchar>
@@ -62,6 +63,45 @@ void RemoveTree(const std::wstring& path) {
     RemoveDirectoryW(path.c_str());
 }
 
+bool MakeFolders(const std::wstring& path) {
+    size_t slash = path.find_last_of(L'\\');
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
+        slash != std::wstring::npos && slash > 2) {
+        MakeFolders(path.substr(0, slash));
+    }
+    CreateDirectoryW(path.c_str(), nullptr);
+    return IsFolder(path);
+}
+
+bool IsFolder(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsEmptyFolder(const std::wstring& path) {
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    bool empty = true;
+    do {
+        std::wstring name = entry.cFileName;
+        empty = empty && (name == L"." || name == L"..");
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
+    return empty;
+}
+
+std::wstring SpecialFolder(int csidl) {
+    wchar_t path[MAX_PATH] = L"";
+    if (FAILED(SHGetFolderPathW(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT,
+                                path))) {
+        return L"";
+    }
+    return path;
+}
+
 bool WriteTextFile(const std::wstring& path, const std::string& text) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -109,32 +149,152 @@ ScopedEnv::~ScopedEnv() {
     SetEnvironmentVariableW(name_.c_str(), hadOld_ ? old_.c_str() : nullptr);
 }
 
+bool WriteRegistryText(HKEY root,
+                       const std::wstring& key,
+                       const wchar_t* name,
+                       const std::wstring& text) {
+    HKEY handle = nullptr;
+    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle,
+                        nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    LONG result =
+        RegSetValueExW(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(handle);
+    return result == ERROR_SUCCESS;
+}
+
+ScopedRegistryText::ScopedRegistryText(HKEY root,
+                                       const std::wstring& key,
+                                       const wchar_t* name,
+                                       const wchar_t* text)
+    : root_(root), key_(key), name_(name != nullptr ? name : L"") {
+    HKEY handle = nullptr;
+    DWORD disposition = 0;
+    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr,
+                        &handle, &disposition) != ERROR_SUCCESS) {
+        return;
+    }
+    madeKey_ = disposition == REG_CREATED_NEW_KEY;
+    DWORD bytes = 0;
+    if (RegQueryValueExW(handle, name_.c_str(), nullptr, &oldType_, nullptr, &bytes) ==
+        ERROR_SUCCESS) {
+        old_.resize(bytes + 2);
+        hadOld_ = RegQueryValueExW(handle, name_.c_str(), nullptr, &oldType_, old_.data(),
+                                   &bytes) == ERROR_SUCCESS;
+        old_.resize(bytes);
+    }
+    if (text != nullptr) {
+        ready_ = RegSetValueExW(
+                     handle, name_.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                     static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    } else {
+        ready_ = !hadOld_ || RegDeleteValueW(handle, name_.c_str()) == ERROR_SUCCESS;
+    }
+    RegCloseKey(handle);
+}
+
+ScopedRegistryText::~ScopedRegistryText() {
+    HKEY handle = nullptr;
+    if (RegOpenKeyExW(root_, key_.c_str(), 0, KEY_SET_VALUE, &handle) != ERROR_SUCCESS) {
+        return;
+    }
+    if (hadOld_) {
+        RegSetValueExW(handle, name_.c_str(), 0, oldType_, old_.data(),
+                       static_cast<DWORD>(old_.size()));
+    } else {
+        RegDeleteValueW(handle, name_.c_str());
+    }
+    RegCloseKey(handle);
+    if (madeKey_) {
+        RegDeleteKeyW(root_, key_.c_str());
+    }
+}
+
 std::wstring Quote(const std::wstring& text) {
     return L"\"" + text + L"\"";
 }
 
-RunResult RunProgram(const std::wstring& commandLine, DWORD timeoutMs) {
-    RunResult result;
+bool StartProgram(const std::wstring& commandLine, HANDLE* process) {
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(L'\0');
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
+    PROCESS_INFORMATION info = {};
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+                        &startup, &info)) {
+        return false;
+    }
+    CloseHandle(info.hThread);
+    if (process != nullptr) {
+        *process = info.hProcess;
+    } else {
+        CloseHandle(info.hProcess);
+    }
+    return true;
+}
+
+RunResult RunProgram(const std::wstring& commandLine, DWORD timeoutMs) {
+    RunResult result;
+    HANDLE process = nullptr;
+    if (!StartProgram(commandLine, &process)) {
         return result;
     }
     result.started = true;
-    if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0) {
+    if (WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0) {
         result.finished = true;
-        GetExitCodeProcess(process.hProcess, &result.exitCode);
+        GetExitCodeProcess(process, &result.exitCode);
     } else {
-        TerminateProcess(process.hProcess, 1);
-        WaitForSingleObject(process.hProcess, 5000);
+        TerminateProcess(process, 1);
+        WaitForSingleObject(process, 5000);
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    CloseHandle(process);
     return result;
+}
+
+RunResult RunSweeply(const std::wstring& task, DWORD timeoutMs) {
+    return RunProgram(Quote(BinPath(L"Sweeply.exe")) + L" " + task, timeoutMs);
+}
+
+int IndexOf(const std::vector<std::string>& lines, const std::string& line) {
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i] == line) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+bool Has(const std::vector<std::string>& lines, const std::string& line) {
+    return IndexOf(lines, line) != -1;
+}
+
+bool HasPrefix(const std::vector<std::string>& lines, const std::string& prefix) {
+    return IndexOfPrefix(lines, prefix) != -1;
+}
+
+int IndexOfPrefix(const std::vector<std::string>& lines, const std::string& prefix) {
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].compare(0, prefix.size(), prefix) == 0) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines,
+                                           const std::vector<std::string>& prefixes) {
+    std::vector<std::string> found;
+    for (const std::string& line : lines) {
+        for (const std::string& prefix : prefixes) {
+            if (line.compare(0, prefix.size(), prefix) == 0) {
+                found.push_back(line);
+                break;
+            }
+        }
+    }
+    return found;
 }
 
 std::vector<std::string> ReadLog(const std::wstring& path, size_t atLeast, DWORD waitMs) {
@@ -161,6 +321,18 @@ std::vector<std::string> ReadLog(const std::wstring& path, size_t atLeast, DWORD
         }
         Sleep(50);
         waited += 50;
+    }
+}
+
+bool WaitFor(const std::function<bool()>& condition, DWORD waitMs) {
+    for (DWORD waited = 0;; waited += 50) {
+        if (condition()) {
+            return true;
+        }
+        if (waited >= waitMs) {
+            return false;
+        }
+        Sleep(50);
     }
 }
 
@@ -273,8 +445,8 @@ std::string Narrow(const std::wstring& text) {
     if (text.empty()) {
         return {};
     }
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                   nullptr, 0, nullptr, nullptr);
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                   0, nullptr, nullptr);
     std::string result(size, '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &result[0], size,
                         nullptr, nullptr);
@@ -285,8 +457,8 @@ std::wstring Widen(const std::string& text) {
     if (text.empty()) {
         return {};
     }
-    int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                   nullptr, 0);
+    int size =
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring result(size, L'\0');
     MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &result[0], size);
     return result;

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,18 @@ class TempFolder {
 // Removes a folder tree (files, sub-folders, the folder itself). Missing folders are fine.
 void RemoveTree(const std::wstring& path);
 
+// Makes `path` and every missing folder above it; true when it exists afterwards.
+bool MakeFolders(const std::wstring& path);
+
+// True when `path` is a folder (a link to one counts).
+bool IsFolder(const std::wstring& path);
+
+// True when `path` is a folder with nothing in it.
+bool IsEmptyFolder(const std::wstring& path);
+
+// The path of a special folder (CSIDL_*), or "" when the system names none.
+std::wstring SpecialFolder(int csidl);
+
 bool WriteTextFile(const std::wstring& path, const std::string& text);
 bool FileExists(const std::wstring& path);
 std::string ReadTextFile(const std::wstring& path);
@@ -51,6 +64,38 @@ class ScopedEnv {
     bool hadOld_;
 };
 
+// Writes `text` as the REG_SZ value `name` (null for the default value) of `key`, making the key
+// when it is missing.
+bool WriteRegistryText(HKEY root,
+                       const std::wstring& key,
+                       const wchar_t* name,
+                       const std::wstring& text);
+
+// The value `name` (null for the default value) of `key` set to `text`, or removed when `text`
+// is null, while in scope; the earlier value (of whatever type) comes back afterwards, and a key
+// this made goes again.
+class ScopedRegistryText {
+  public:
+    ScopedRegistryText(HKEY root,
+                       const std::wstring& key,
+                       const wchar_t* name,
+                       const wchar_t* text);
+    ~ScopedRegistryText();
+    ScopedRegistryText(const ScopedRegistryText&) = delete;
+    ScopedRegistryText& operator=(const ScopedRegistryText&) = delete;
+    bool ready() const { return ready_; }
+
+  private:
+    HKEY root_;
+    std::wstring key_;
+    std::wstring name_;
+    bool madeKey_ = false;
+    bool hadOld_ = false;
+    DWORD oldType_ = REG_NONE;
+    std::vector<BYTE> old_;
+    bool ready_ = false;
+};
+
 struct RunResult {
     bool started = false;
     bool finished = false;  // false: still running after the time-out (then it was terminated)
@@ -63,9 +108,35 @@ RunResult RunProgram(const std::wstring& commandLine, DWORD timeoutMs);
 // Quotes a program path for a command line.
 std::wstring Quote(const std::wstring& text);
 
+// Starts `commandLine` without waiting; its process handle goes to `process` (the caller closes
+// it) or is closed at once when `process` is null.
+bool StartProgram(const std::wstring& commandLine, HANDLE* process = nullptr);
+
+// Runs the build's Sweeply.exe with `task` as its command line.
+RunResult RunSweeply(const std::wstring& task, DWORD timeoutMs = 60000);
+
 // The lines a stand-in wrote to its log (UTF-8), waiting up to `waitMs` for at least
 // `atLeast` lines to appear.
 std::vector<std::string> ReadLog(const std::wstring& path, size_t atLeast = 0, DWORD waitMs = 0);
+
+// True when one of `lines` equals `line`.
+bool Has(const std::vector<std::string>& lines, const std::string& line);
+
+// True when one of `lines` starts with `prefix`.
+bool HasPrefix(const std::vector<std::string>& lines, const std::string& prefix);
+
+// Position of the first line equal to `line`, or -1.
+int IndexOf(const std::vector<std::string>& lines, const std::string& line);
+
+// Position of the first line that starts with `prefix`, or -1.
+int IndexOfPrefix(const std::vector<std::string>& lines, const std::string& prefix);
+
+// The lines that begin with one of `prefixes`, in log order.
+std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines,
+                                           const std::vector<std::string>& prefixes);
+
+// Asks `condition` every 50 ms until it holds (true) or `waitMs` have passed (false).
+bool WaitFor(const std::function<bool()>& condition, DWORD waitMs = 20000);
 
 // Number of running processes whose executable file name equals `exeName` (case-insensitive).
 int CountProcesses(const wchar_t* exeName);

@@ -170,17 +170,12 @@ struct PageTemplate {
 };
 
 bool CreateMainWindow(HINSTANCE instance, int show) {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = MainProc;
-    windowClass.hInstance = instance;
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = L"SweeplyCCleanerStandin";
-    if (RegisterClassW(&windowClass) == 0) {
+    constexpr wchar_t kClass[] = L"SweeplyCCleanerStandin";
+    if (!StandinRegisterClass(instance, kClass, MainProc, COLOR_BTNFACE)) {
         return false;
     }
-    mainWindow =
-        CreateWindowExW(0, windowClass.lpszClassName, L"Piriform CCleaner", WS_OVERLAPPEDWINDOW, 40,
-                        40, 500, 360, nullptr, nullptr, instance, nullptr);
+    mainWindow = CreateWindowExW(0, kClass, L"Piriform CCleaner", WS_OVERLAPPEDWINDOW, 40, 40, 500,
+                                 360, nullptr, nullptr, instance, nullptr);
     if (mainWindow == nullptr) {
         return false;
     }

@@ -188,19 +188,6 @@ LRESULT CALLBACK ChromeProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void RegisterClasses(HINSTANCE instance) {
-    WNDCLASSW chrome = {};
-    chrome.lpfnWndProc = ChromeProc;
-    chrome.hInstance = instance;
-    chrome.lpszClassName = kChromeClass;
-    chrome.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    RegisterClassW(&chrome);
-    WNDCLASSW button = chrome;
-    button.lpfnWndProc = ButtonProc;
-    button.lpszClassName = kButtonClass;
-    RegisterClassW(&button);
-}
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
@@ -210,7 +197,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
     StandinLog(L"chrome module [%ls]", module);
     FindUserData(arguments);
     StandinLog(L"chrome user data [%ls]", state.userData);
-    RegisterClasses(instance);
+    StandinRegisterClass(instance, kChromeClass, ChromeProc);
+    StandinRegisterClass(instance, kButtonClass, ButtonProc);
     // Chrome keeps untitled helper windows of its class beside the browser window.
     CreateChromeWindow(Role::Helper, 0, L"", WS_POPUP, 0, 0, 0, 0);
     state.main = CreateChromeWindow(Role::Main, 0, L"about:blank - Google Chrome",

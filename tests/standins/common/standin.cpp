@@ -60,6 +60,16 @@ bool StandinText(const wchar_t* name, wchar_t* buffer, DWORD chars) {
     return ReadVariable(name, buffer, chars);
 }
 
+bool StandinRegisterClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, int colour) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(colour + 1));
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = name;
+    return RegisterClassW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
 int StandinMessageLoop() {
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

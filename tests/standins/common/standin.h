@@ -17,5 +17,12 @@ DWORD StandinNumber(const wchar_t* name, DWORD fallback);
 // The text of SWEEPLY_STANDIN_<name> into `buffer`; false when it is not set.
 bool StandinText(const wchar_t* name, wchar_t* buffer, DWORD chars);
 
+// Registers a window class with an arrow cursor and a system-colour background; a class that
+// already exists (a test process building windows twice) counts as registered.
+bool StandinRegisterClass(HINSTANCE instance,
+                          const wchar_t* name,
+                          WNDPROC procedure,
+                          int colour = COLOR_WINDOW);
+
 // Runs a message loop until WM_QUIT; returns its exit code.
 int StandinMessageLoop();

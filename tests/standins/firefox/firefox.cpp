@@ -132,19 +132,6 @@ void CALLBACK OnDialogDue(HWND, UINT, UINT_PTR id, DWORD) {
     OpenDialog();
 }
 
-void RegisterClasses(HINSTANCE instance) {
-    WNDCLASSW top = {};
-    top.lpfnWndProc = TopProc;
-    top.hInstance = instance;
-    top.lpszClassName = kTopClass;
-    top.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    RegisterClassW(&top);
-    WNDCLASSW inner = top;
-    inner.lpfnWndProc = InnerProc;
-    inner.lpszClassName = kInnerClass;
-    RegisterClassW(&inner);
-}
-
 void OpenBrowserWindows(HINSTANCE instance, DWORD count) {
     for (DWORD i = 1; i <= count; ++i) {
         wchar_t title[64];
@@ -167,7 +154,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
     }
     StandinLog(L"firefox started [%ls]", arguments);
     StandinLog(L"firefox command line [%ls]", GetCommandLineW());
-    RegisterClasses(instance);
+    StandinRegisterClass(instance, kTopClass, TopProc);
+    StandinRegisterClass(instance, kInnerClass, InnerProc);
     DWORD browsers = StandinNumber(L"FIREFOX_BROWSERS", 0);
     OpenBrowserWindows(instance, browsers);
     if (wcscmp(arguments, kSanitizeArguments) != 0) {

@@ -185,17 +185,6 @@ LRESULT CALLBACK PopupProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-bool Register(const wchar_t* name, WNDPROC procedure) {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = state.instance;
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = name;
-    // A test process builds the windows more than once.
-    return RegisterClassW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
 // The dialog, its frame and the content window whose pixel (100, 120) tells readiness.
 void OpenDialog() {
     state.dismissing = false;
@@ -219,8 +208,9 @@ void OpenDialog() {
 bool CreateNortonWindows(HINSTANCE instance) {
     state = NortonState{};
     state.instance = instance;
-    if (!Register(kWindowClass, WindowProc) || !Register(kDialogClass, DialogProc) ||
-        !Register(kPopupClass, PopupProc)) {
+    if (!StandinRegisterClass(state.instance, kWindowClass, WindowProc) ||
+        !StandinRegisterClass(state.instance, kDialogClass, DialogProc) ||
+        !StandinRegisterClass(state.instance, kPopupClass, PopupProc)) {
         return false;
     }
     wchar_t title[128] = L"Norton 360";

@@ -202,19 +202,6 @@ LRESULT CALLBACK OperaProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     }
 }
 
-void RegisterClasses(HINSTANCE instance) {
-    WNDCLASSW windowClass = {};
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.lpfnWndProc = OperaProc;
-    windowClass.lpszClassName = kOperaClass;
-    RegisterClassW(&windowClass);
-    windowClass.lpfnWndProc = KeyboardProc;
-    windowClass.lpszClassName = kKeyboardClass;
-    RegisterClassW(&windowClass);
-}
-
 // Handles messages (so the process counts as ready for input) until `ms` have passed.
 void IdleFor(DWORD ms) {
     UINT_PTR timer = SetTimer(nullptr, 0, ms, nullptr);
@@ -241,7 +228,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR parameters, int) {
     if (DWORD delay = StandinNumber(L"OPERA_WINDOW_DELAY", 0)) {
         IdleFor(delay);
     }
-    RegisterClasses(instance);
+    StandinRegisterClass(instance, kOperaClass, OperaProc);
+    StandinRegisterClass(instance, kKeyboardClass, KeyboardProc);
     mainWindow = CreateWindowExW(0, kOperaClass, L"Blank page - Opera", kMainStyle, 20, 20, 900,
                                  700, nullptr, nullptr, instance, nullptr);
     keyboardChild = CreateWindowExW(0, kKeyboardClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 880, 640,

@@ -30,4 +30,7 @@ struct Screenshot {
 // Copies the screen as it is now.
 Screenshot CaptureScreen();
 
+// Copies `area` of the screen; the shot's (0, 0) is the area's top left.
+Screenshot CaptureScreen(const RECT& area);
+
 }  // namespace testing_support

@@ -1,5 +1,5 @@
 // Screen copies through BitBlt from the screen's device context into a 32-bit DIB.
-#include "tests/curtain/screen.h"
+#include "tests/support/screen.h"
 
 #include <algorithm>
 
@@ -87,9 +87,13 @@ bool Screenshot::Save(const std::wstring& path) const {
 }
 
 Screenshot CaptureScreen() {
+    return CaptureScreen(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+}
+
+Screenshot CaptureScreen(const RECT& area) {
     Screenshot shot;
-    shot.width = GetSystemMetrics(SM_CXSCREEN);
-    shot.height = GetSystemMetrics(SM_CYSCREEN);
+    shot.width = area.right - area.left;
+    shot.height = area.bottom - area.top;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     BITMAPINFO info = {};
@@ -102,7 +106,7 @@ Screenshot CaptureScreen() {
     HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (bitmap != nullptr) {
         HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, shot.width, shot.height, screen, 0, 0, SRCCOPY);
+        BitBlt(memory, 0, 0, shot.width, shot.height, screen, area.left, area.top, SRCCOPY);
         GdiFlush();
         const DWORD* source = static_cast<const DWORD*>(bits);
         shot.pixels.assign(source, source + static_cast<size_t>(shot.width) * shot.height);
