@@ -278,7 +278,7 @@ TEST(StartPrograms, StartAndWaitIdleRunsTheLineAndKeepsNoHandle) {
 
     std::wstring missing = Quote(temp / L"missing.exe");
     EXPECT_FALSE(StartAndWaitIdle(nullptr, &missing[0], false));
-    EXPECT_TRUE(WaitNoProcess(L"recorder.exe", 10000));
+    EXPECT_TRUE(WaitNoChildren(GetCurrentProcessId(), 10000));
 }
 
 TEST(StartPrograms, ShellStartHandsOverTheProcess) {

@@ -24,8 +24,8 @@ TEST(SweeplyRun, SilentTasksWithNothingInstalledEndWithZero) {
         RunResult run = RunSweeply(task);
         EXPECT_TRUE(run.finished) << Narrow(task);
         EXPECT_EQ(run.exitCode, 0u) << Narrow(task);
+        EXPECT_TRUE(WaitNoChildren(run.processId, 5000)) << Narrow(task);
     }
-    EXPECT_TRUE(WaitNoProcess(L"Sweeply.exe", 5000));
 }
 
 TEST(SweeplyRun, FollowUpProgramGetsTheArgumentsAsTheyStand) {
@@ -45,8 +45,8 @@ TEST(SweeplyRun, FollowUpProgramGetsTheArgumentsAsTheyStand) {
     std::vector<std::string> lines = ReadLog(log, 2, 10000);
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[0], "started [/clean  \"two words\" x]");
-    EXPECT_TRUE(WaitNoProcess(L"recorder.exe", 10000));
-    EXPECT_EQ(CountProcesses(L"Sweeply.exe"), 0);
+    // Nothing the run started (the follow-up program, rundll32 for "ie8/all") is left running.
+    EXPECT_TRUE(WaitNoChildren(run.processId, 10000));
 }
 
 TEST(SweeplyRun, FollowUpProgramWithoutArguments) {
@@ -64,7 +64,7 @@ TEST(SweeplyRun, FollowUpProgramWithoutArguments) {
     std::vector<std::string> lines = ReadLog(log, 1, 10000);
     ASSERT_GE(lines.size(), 1u);
     EXPECT_EQ(lines[0], "started []");
-    EXPECT_TRUE(WaitNoProcess(L"recorder.exe", 10000));
+    EXPECT_TRUE(WaitNoChildren(run.processId, 10000));
 }
 
 TEST(SweeplyRun, MissingFollowUpProgramIsIgnored) {

@@ -242,6 +242,7 @@ RunResult RunProgram(const std::wstring& commandLine, DWORD timeoutMs) {
         return result;
     }
     result.started = true;
+    result.processId = GetProcessId(process);
     if (WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0) {
         result.finished = true;
         GetExitCodeProcess(process, &result.exitCode);
@@ -352,6 +353,30 @@ int CountProcesses(const wchar_t* exeName) {
     }
     CloseHandle(snapshot);
     return count;
+}
+
+bool WaitNoChildren(DWORD parentId, DWORD waitMs) {
+    for (DWORD waited = 0;; waited += 100) {
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        if (snapshot == INVALID_HANDLE_VALUE) {
+            return false;
+        }
+        int children = 0;
+        PROCESSENTRY32W entry = {};
+        entry.dwSize = sizeof(entry);
+        for (BOOL more = Process32FirstW(snapshot, &entry); more;
+             more = Process32NextW(snapshot, &entry)) {
+            children += entry.th32ParentProcessID == parentId ? 1 : 0;
+        }
+        CloseHandle(snapshot);
+        if (children == 0) {
+            return true;
+        }
+        if (waited >= waitMs) {
+            return false;
+        }
+        Sleep(100);
+    }
 }
 
 bool WaitNoProcess(const wchar_t* exeName, DWORD waitMs) {

@@ -100,6 +100,7 @@ struct RunResult {
     bool started = false;
     bool finished = false;  // false: still running after the time-out (then it was terminated)
     DWORD exitCode = 0;
+    DWORD processId = 0;
 };
 
 // Starts `commandLine` (program path first, quoted when it holds blanks) and waits for it.
@@ -140,6 +141,10 @@ bool WaitFor(const std::function<bool()>& condition, DWORD waitMs = 20000);
 
 // Number of running processes whose executable file name equals `exeName` (case-insensitive).
 int CountProcesses(const wchar_t* exeName);
+
+// Waits up to `waitMs` until no process started by process `parentId` is left running; true
+// when none is. Other tests' programs, which may run meanwhile, do not count.
+bool WaitNoChildren(DWORD parentId, DWORD waitMs);
 
 // Waits up to `waitMs` for no process named `exeName` to be left; true when none is.
 bool WaitNoProcess(const wchar_t* exeName, DWORD waitMs);
