@@ -138,21 +138,6 @@ bool RewindFile(NativeFile file) {
     return lseek(file, 0, SEEK_SET) == 0;
 }
 
-PagedImage::PagedImage(PagedImage&& other) noexcept
-    : base_(std::exchange(other.base_, nullptr)),
-      size_(std::exchange(other.size_, 0)),
-      mapping_(std::exchange(other.mapping_, nullptr)) {}
-
-PagedImage& PagedImage::operator=(PagedImage&& other) noexcept {
-    if (this != &other) {
-        Release();
-        base_ = std::exchange(other.base_, nullptr);
-        size_ = std::exchange(other.size_, 0);
-        mapping_ = std::exchange(other.mapping_, nullptr);
-    }
-    return *this;
-}
-
 bool PagedImage::Create(uint32_t size) {
     Release();
     void* base = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);

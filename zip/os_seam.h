@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 
 #include "zip/archive.h"
 #include "zip/owned.h"
@@ -79,8 +80,19 @@ class PagedImage {
   public:
     PagedImage() = default;
     ~PagedImage() { Release(); }
-    PagedImage(PagedImage&& other) noexcept;
-    PagedImage& operator=(PagedImage&& other) noexcept;
+    PagedImage(PagedImage&& other) noexcept
+        : base_(std::exchange(other.base_, nullptr)),
+          size_(std::exchange(other.size_, 0)),
+          mapping_(std::exchange(other.mapping_, nullptr)) {}
+    PagedImage& operator=(PagedImage&& other) noexcept {
+        if (this != &other) {
+            Release();
+            base_ = std::exchange(other.base_, nullptr);
+            size_ = std::exchange(other.size_, 0);
+            mapping_ = std::exchange(other.mapping_, nullptr);
+        }
+        return *this;
+    }
     PagedImage(const PagedImage&) = delete;
     PagedImage& operator=(const PagedImage&) = delete;
 

@@ -101,21 +101,6 @@ bool RewindFile(NativeFile file) {
     return SetFilePointerEx(file, zero, nullptr, FILE_BEGIN) != 0;
 }
 
-PagedImage::PagedImage(PagedImage&& other) noexcept
-    : base_(std::exchange(other.base_, nullptr)),
-      size_(std::exchange(other.size_, 0)),
-      mapping_(std::exchange(other.mapping_, nullptr)) {}
-
-PagedImage& PagedImage::operator=(PagedImage&& other) noexcept {
-    if (this != &other) {
-        Release();
-        base_ = std::exchange(other.base_, nullptr);
-        size_ = std::exchange(other.size_, 0);
-        mapping_ = std::exchange(other.mapping_, nullptr);
-    }
-    return *this;
-}
-
 bool PagedImage::Create(uint32_t size) {
     Release();
     HANDLE mapping =
