@@ -7,7 +7,7 @@
 
 #include <cwchar>
 
-#include "core/scoped.h"
+#include "base/scoped.h"
 
 bool AppendPath(wchar_t* path, const wchar_t* text) {
     size_t length = wcsnlen(path, kPathChars);

@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
-#include "core/run_state.h"
-#include "core/settings.h"
+#include "run/run_state.h"
+#include "run/settings.h"
 
 // Appends `text` to the 260-character `path`. Fails, changing nothing, when `path` is not
 // terminated within 260 characters; otherwise appends what fits and succeeds only if all did.

@@ -10,9 +10,9 @@
 #include <cwchar>
 
 #include "cleaners/automation.h"
-#include "core/run_state.h"
-#include "core/scoped.h"
-#include "core/settings.h"
+#include "run/run_state.h"
+#include "base/scoped.h"
+#include "run/settings.h"
 #include "opera/opera_location.h"
 
 namespace {

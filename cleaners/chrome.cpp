@@ -10,9 +10,9 @@
 #include <strsafe.h>
 
 #include "cleaners/automation.h"
-#include "core/run_state.h"
-#include "core/scoped.h"
-#include "core/settings.h"
+#include "run/run_state.h"
+#include "base/scoped.h"
+#include "run/settings.h"
 
 namespace {
 

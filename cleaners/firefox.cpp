@@ -8,8 +8,8 @@
 #include <strsafe.h>
 
 #include "cleaners/automation.h"
-#include "core/run_state.h"
-#include "core/settings.h"
+#include "run/run_state.h"
+#include "run/settings.h"
 
 namespace {
 

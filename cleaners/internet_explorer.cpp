@@ -10,7 +10,7 @@
 #include <shlobj.h>
 
 #include "cleaners/automation.h"
-#include "core/scoped.h"
+#include "base/scoped.h"
 
 namespace {
 

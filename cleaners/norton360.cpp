@@ -5,8 +5,8 @@
 #include <windows.h>
 
 #include "cleaners/automation.h"
-#include "core/run_state.h"
-#include "core/settings.h"
+#include "run/run_state.h"
+#include "run/settings.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <cwchar>
 
 #include "cleaners/automation.h"
-#include "core/scoped.h"
+#include "base/scoped.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include <process.h>
 
-#include "core/run_state.h"
-#include "core/settings.h"
-#include "core/worker.h"
+#include "run/run_state.h"
+#include "run/settings.h"
+#include "app/worker.h"
 
 using namespace Gdiplus;
 using namespace Gdiplus::DllExports;

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "core/scoped.h"
-#include "core/settings.h"
+#include "base/scoped.h"
+#include "run/settings.h"
 
 using namespace Gdiplus;
 using namespace Gdiplus::DllExports;

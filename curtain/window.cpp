@@ -5,8 +5,8 @@
 
 #include <windowsx.h>
 
-#include "core/run_state.h"
-#include "core/settings.h"
+#include "run/run_state.h"
+#include "run/settings.h"
 #include "curtain/curtain.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include <cwchar>
 
-#include "core/scoped.h"
+#include "base/scoped.h"
 #include "installer/file_replace.h"
 #include "installer/path_text.h"
 #include "installer/skin_ini.h"

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "core/scoped.h"
+#include "base/scoped.h"
 #include "installer/file_replace.h"
 #include "installer/path_text.h"
 

@@ -6,7 +6,7 @@
 
 #include <cwchar>
 
-#include "core/scoped.h"
+#include "base/scoped.h"
 #include "installer/path_text.h"
 
 namespace {

@@ -2,8 +2,8 @@
 // starting Opera first when it is not running and closing it afterwards.
 #include "opera/opera_cleaner.h"
 
-#include "core/run_state.h"
-#include "core/settings.h"
+#include "run/run_state.h"
+#include "run/settings.h"
 #include "opera/start_opera.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "core/scoped.h"
+#include "base/scoped.h"
 
 bool ReadFileVersion(const wchar_t* path, DWORD* major, DWORD* minor) {
     *major = 0;

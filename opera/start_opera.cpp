@@ -4,7 +4,7 @@
 
 #include <cwchar>
 
-#include "core/scoped.h"
+#include "base/scoped.h"
 
 namespace {
 

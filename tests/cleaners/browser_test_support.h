@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
-#include "core/run_state.h"
-#include "core/settings.h"
+#include "run/run_state.h"
+#include "run/settings.h"
 
 namespace testing_support {
 

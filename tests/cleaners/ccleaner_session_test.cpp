@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "core/run_state.h"
-#include "core/settings.h"
-#include "core/worker.h"
+#include "run/run_state.h"
+#include "run/settings.h"
+#include "app/worker.h"
 #include "tests/cleaners/in_process_norton.h"
 #include "tests/cleaners/runner_test_support.h"
 #include "tests/opera/opera_fixture.h"

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "core/run_state.h"
-#include "core/settings.h"
+#include "run/run_state.h"
+#include "run/settings.h"
 #include "tests/support/test_support.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "core/run_state.h"
-#include "core/settings.h"
+#include "run/run_state.h"
+#include "run/settings.h"
 #include "tests/cleaners/in_process_norton.h"
 #include "tests/cleaners/runner_test_support.h"
 #include "tests/support/test_support.h"

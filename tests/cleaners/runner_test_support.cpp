@@ -1,7 +1,7 @@
 // Shared pieces of the CCleaner and Norton 360 tests; see runner_test_support.h.
 #include "tests/cleaners/runner_test_support.h"
 
-#include "core/run_state.h"
+#include "run/run_state.h"
 #include "tests/support/screen.h"
 #include "tests/support/test_support.h"
 

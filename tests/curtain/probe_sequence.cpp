@@ -5,9 +5,9 @@
 
 #include <cstdlib>
 
-#include "core/run_state.h"
-#include "core/settings.h"
-#include "core/worker.h"
+#include "run/run_state.h"
+#include "run/settings.h"
+#include "app/worker.h"
 #include "curtain/curtain.h"
 #include "tests/standins/common/standin.h"
 

@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "core/run_state.h"
-#include "core/settings.h"
+#include "run/run_state.h"
+#include "run/settings.h"
 #include "tests/opera/opera_fixture.h"
 
 namespace {

@@ -2,8 +2,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "core/settings.h"
-#include "core/startup.h"
+#include "run/settings.h"
+#include "app/startup.h"
 
 void RunExtProgram() {
     if (Options.ext == nullptr) {

@@ -1,7 +1,7 @@
 // The shared run status and the repaint of the status line that follows each change.
-#include "core/run_state.h"
+#include "run/run_state.h"
 
-#include "core/settings.h"
+#include "run/settings.h"
 
 volatile LONG RunState = Running;
 

@@ -2,7 +2,7 @@
 // the text, so that every rule can be tested without starting the program.
 #pragma once
 
-#include "core/settings.h"
+#include "run/settings.h"
 
 // The markers, in the order of the fields of LaunchOptions.
 inline constexpr const wchar_t* kOptionMarkers[] = {L"--ext=",  L"--args=", L"--profile=",

@@ -1,10 +1,10 @@
 // The worker thread over the product's step table, and its start.
-#include "core/worker.h"
+#include "app/worker.h"
 
 #include <process.h>
 
-#include "core/run_state.h"
-#include "core/settings.h"
+#include "run/run_state.h"
+#include "run/settings.h"
 
 namespace {
 

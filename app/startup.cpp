@@ -1,6 +1,6 @@
 // Sweeply's start-up: elevation, options, the window and the message loop, then the wait for the
 // worker and the end actions. Every failure of start-up ends the run quietly with exit code 0.
-#include "core/startup.h"
+#include "app/startup.h"
 
 #include <shellapi.h>
 #include <objidl.h>  // GDI+ needs the COM declarations that WIN32_LEAN_AND_MEAN leaves out
@@ -9,9 +9,9 @@
 #include <cwchar>
 #include <vector>
 
-#include "core/command_line.h"
-#include "core/settings.h"
-#include "core/worker.h"
+#include "run/command_line.h"
+#include "run/settings.h"
+#include "app/worker.h"
 #include "curtain/curtain.h"
 #include "curtain/window.h"
 

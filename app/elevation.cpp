@@ -1,5 +1,5 @@
 // Administrator membership test for the elevation re-launch of "cc" and "n360v3" runs.
-#include "core/startup.h"
+#include "app/startup.h"
 
 bool IsUserAdmin() {
     SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;

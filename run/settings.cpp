@@ -1,5 +1,5 @@
 // Storage for the process-wide settings of a run.
-#include "core/settings.h"
+#include "run/settings.h"
 
 #include <cwchar>
 

@@ -1,7 +1,7 @@
 // Entry of Sweeply.exe.
 #include <windows.h>
 
-#include "core/startup.h"
+#include "app/startup.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     return RunSweeply(instance, commandLine);

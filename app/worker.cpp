@@ -1,8 +1,8 @@
 // The cleaning worker thread. The order of the work is the table's, never the task string's.
-#include "core/worker.h"
+#include "app/worker.h"
 
-#include "core/run_state.h"
-#include "core/settings.h"
+#include "run/run_state.h"
+#include "run/settings.h"
 
 void RunCleaningSequence(StepTable table, void (*pause)(DWORD ms)) {
     // No abort test here: after an abort every selected step is still called (its cleaner

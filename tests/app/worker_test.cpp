@@ -1,5 +1,5 @@
 // The worker's fixed sequence, run over the product's own table with recording entries.
-#include "core/worker.h"
+#include "app/worker.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "core/command_line.h"
-#include "core/run_state.h"
-#include "core/settings.h"
+#include "run/command_line.h"
+#include "run/run_state.h"
+#include "run/settings.h"
 
 namespace {
 

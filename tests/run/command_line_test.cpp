@@ -1,5 +1,5 @@
 // Cutting the command line into the task text and the option values.
-#include "core/command_line.h"
+#include "run/command_line.h"
 
 #include <gtest/gtest.h>
 

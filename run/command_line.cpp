@@ -1,6 +1,6 @@
 // Sweeply's command line: the task tokens in front, then the options in any order. Each option's
 // value ends only where another option begins, so values may hold blanks and need no quotes.
-#include "core/command_line.h"
+#include "run/command_line.h"
 
 #include <cwchar>
 

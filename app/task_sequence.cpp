@@ -1,6 +1,6 @@
 // The fixed order of a run's work and what selects each step: the order is this table's, never
 // the task string's.
-#include "core/worker.h"
+#include "app/worker.h"
 
 #include <shlwapi.h>
 
@@ -10,7 +10,7 @@
 #include "cleaners/internet_explorer.h"
 #include "cleaners/norton360.h"
 #include "cleaners/plugin_storage.h"
-#include "core/settings.h"
+#include "run/settings.h"
 #include "opera/opera_cleaner.h"
 
 namespace {
