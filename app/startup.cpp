@@ -9,6 +9,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "base/poll.h"
 #include "run/command_line.h"
 #include "run/settings.h"
 #include "app/worker.h"
@@ -75,16 +76,11 @@ int RunMessageLoop() {
     return static_cast<int>(message.wParam);
 }
 
-// Waits for the worker at most 3600 times 500 ms. The wait returns as soon as the thread has
-// ended, so a run that is over does not sit out a whole pause.
+// Waits for the worker at most 3600 times 500 ms, then lets its handle go whether it ended or
+// not. The wait returns as soon as the thread has ended, so a run that is over does not sit out
+// a whole pause.
 void AwaitWorker(HANDLE worker) {
-    for (int pass = 0; pass < 3600; ++pass) {
-        DWORD exitCode = 0;
-        if (!GetExitCodeThread(worker, &exitCode) || exitCode != STILL_ACTIVE) {
-            break;
-        }
-        WaitForSingleObject(worker, 500);
-    }
+    static_cast<void>(WaitThreadEnd(worker, 3600, 500));
     CloseHandle(worker);
 }
 

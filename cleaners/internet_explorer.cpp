@@ -9,8 +9,13 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include "cleaners/automation.h"
+#include "base/input.h"
+#include "base/path_builder.h"
+#include "base/poll.h"
+#include "base/process.h"
 #include "base/scoped.h"
+#include "run/run_state.h"
+#include "run/settings.h"
 
 namespace {
 
@@ -44,18 +49,12 @@ BOOL CALLBACK TakeFirstVisible(HWND window, LPARAM) {
 // Up to 20 looks, 300 ms apart, for the dialog thread's first visible window. False on abort;
 // otherwise true, with HistoryDialog null when the dialog never appeared.
 [[nodiscard]] bool FindHistoryDialog(DWORD threadId) {
-    for (int poll = 0; poll < kDialogPolls; ++poll) {
-        if (AbortRequested()) {
-            return false;
-        }
-        HistoryDialog = nullptr;
-        EnumThreadWindows(threadId, TakeFirstVisible, 0);
-        if (HistoryDialog != nullptr) {
-            return true;
-        }
-        Sleep(kDialogPollMs);
-    }
-    return true;
+    return PollUntil(kDialogPolls, kDialogPollMs, PollOrder::AbortTestPause, AbortRequested,
+                     [threadId] {
+                         HistoryDialog = nullptr;
+                         EnumThreadWindows(threadId, TakeFirstVisible, 0);
+                         return HistoryDialog != nullptr;
+                     }) != PollResult::Aborted;
 }
 
 // The Delete button by its English caption, else by its identifier, else by its place.
@@ -76,19 +75,6 @@ HWND FindDeleteButton(HWND dialog) {
 // Gives up ownership of the module without unloading it: the dialog thread may still run in it.
 void KeepLoaded(ScopedModule& module) {
     static_cast<void>(module.detach());
-}
-
-// Waits, without an abort test, until the dialog thread has ended; true when it has.
-bool WaitThreadEnded(HANDLE thread) {
-    for (int poll = 0; poll < kThreadPolls; ++poll) {
-        // A failed query counts as still running: unloading under a live thread would crash.
-        DWORD code = STILL_ACTIVE;
-        if (GetExitCodeThread(thread, &code) && code != STILL_ACTIVE) {
-            return true;
-        }
-        Sleep(kThreadPollMs);
-    }
-    return false;
 }
 
 }  // namespace
@@ -133,7 +119,7 @@ bool CleanInternetExplorer() {
     }
     // From here on the dialog thread may run inside the module: it stays loaded unless the
     // thread is known to have ended.
-    if (WaitForInputIdle(GetCurrentProcess(), 10000) == WAIT_TIMEOUT) {
+    if (!WaitUntilReadyForInput(GetCurrentProcess(), 10000)) {
         KeepLoaded(module);
         return false;
     }
@@ -143,14 +129,16 @@ bool CleanInternetExplorer() {
     }
     if (HistoryDialog != nullptr) {
         if (VisibleMode) {
-            CentreOnScreen(HistoryDialog);
+            CentreWindowOn(HistoryDialog, ScreenCentre.x, ScreenCentre.y);
         }
         HWND button = FindDeleteButton(HistoryDialog);
         if (button != nullptr) {
             ClickWindow(button);
         }
     }
-    if (!WaitThreadEnded(thread.get())) {
+    // Without an abort test. Only a thread known to have ended lets the module go: unloading
+    // under a live thread would crash.
+    if (!WaitThreadEnd(thread.get(), kThreadPolls, kThreadPollMs)) {
         KeepLoaded(module);
     }
     return true;

@@ -4,6 +4,7 @@
 
 #include <process.h>
 
+#include "base/gdiplus_owners.h"
 #include "run/run_state.h"
 #include "run/settings.h"
 #include "app/worker.h"
@@ -81,11 +82,8 @@ void DrawText(const wchar_t* text, GpFont* font, GpSolidFill* brush, LONG x, LON
 }
 
 void DrawWarning(const wchar_t* text, GpFont* font, LONG x) {
-    GpSolidFill* warning = CreateBrush(kWarningColour);
-    DrawText(text, font, warning, x, kStatusTop);
-    if (warning != nullptr) {
-        GdipDeleteBrush(warning);
-    }
+    ScopedGdipBrush warning(CreateBrush(kWarningColour));
+    DrawText(text, font, warning.get(), x, kStatusTop);
 }
 
 void DrawStatusLine(GpFont* font, GpSolidFill* brush) {
@@ -119,11 +117,8 @@ void DrawHelpLink(const TextFamily& family, GpFont* font, GpSolidFill* brush) {
         DrawText(L"Please wait...", font, brush, right - 230, bottom - 50);
         return;
     }
-    GpFont* linkFont = CreateTextFont(family, FontStyleBold | FontStyleUnderline);
-    DrawText(L"Help and Support", linkFont, brush, right - 235, bottom - 50);
-    if (linkFont != nullptr) {
-        GdipDeleteFont(linkFont);
-    }
+    ScopedGdipFont linkFont(CreateTextFont(family, FontStyleBold | FontStyleUnderline));
+    DrawText(L"Help and Support", linkFont.get(), brush, right - 235, bottom - 50);
 }
 
 // Eleven steps of 20 ms (alpha 0, 25, ... 250), then fully opaque; the level ends at 275 so
@@ -178,15 +173,11 @@ void PaintStatusTexts() {
         return;
     }
     TextFamily family = CreateTextFamily();
-    GpFont* font = CreateTextFont(family, FontStyleBold);
-    GpSolidFill* brush = CreateBrush(kTextColour);
-    DrawStatusLine(font, brush);
-    DrawHelpLink(family, font, brush);
-    if (brush != nullptr) {
-        GdipDeleteBrush(brush);
-    }
-    if (font != nullptr) {
-        GdipDeleteFont(font);
+    {
+        ScopedGdipFont font(CreateTextFont(family, FontStyleBold));
+        ScopedGdipBrush brush(CreateBrush(kTextColour));
+        DrawStatusLine(font.get(), brush.get());
+        DrawHelpLink(family, font.get(), brush.get());
     }
     DeleteTextFamily(&family);
 }

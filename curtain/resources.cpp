@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "base/poll.h"
 #include "base/scoped.h"
 #include "run/settings.h"
 
@@ -37,13 +38,7 @@ void StopAnimationThread() {
         return;
     }
     Curtain.animationRunning = 0;
-    for (int poll = 0; poll < kStopPolls; ++poll) {
-        DWORD exitCode = 0;
-        if (!GetExitCodeThread(Curtain.animationThread, &exitCode) || exitCode != STILL_ACTIVE) {
-            break;
-        }
-        Sleep(kStopPollMs);
-    }
+    static_cast<void>(WaitThreadEnd(Curtain.animationThread, kStopPolls, kStopPollMs));
     CloseHandle(Curtain.animationThread);
     Curtain.animationThread = nullptr;
 }

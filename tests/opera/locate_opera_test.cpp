@@ -1,4 +1,4 @@
-// LocateOpera, ReadFileVersion and FindFirstMatch against installations laid out in the prefix.
+// LocateOpera and FindFirstMatch against installations laid out in the prefix.
 #include "opera/opera_location.h"
 
 #include <shlobj.h>
@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "base/file_version.h"
 #include "tests/opera/opera_fixture.h"
 
 namespace {
@@ -188,19 +189,6 @@ TEST(LocateOpera, OverlongOrOddRegistryValues) {
     ASSERT_TRUE(opera.SetRegistryValue(kCommandLineV2, std::wstring(300, L'x')));
     ASSERT_TRUE(opera.SetRegistryValue(kDirectory3, opera.programDir() + L"\\"));
     EXPECT_TRUE(LocateOpera(&location)) << "an overlong value counts as absent";
-}
-
-TEST(ReadFileVersion, FileWithoutVersionResource) {
-    TempFolder folder;
-    DWORD major = 5, minor = 5;
-    EXPECT_FALSE(ReadFileVersion(BinPath(L"recorder.exe").c_str(), &major, &minor));
-    EXPECT_EQ(major, 0u);
-    EXPECT_EQ(minor, 0u);
-    ASSERT_TRUE(WriteTextFile(folder / L"opera.exe", "not a program"));
-    major = minor = 5;
-    EXPECT_FALSE(ReadFileVersion((folder / L"opera.exe").c_str(), &major, &minor));
-    EXPECT_EQ(major + minor, 0u);
-    EXPECT_FALSE(ReadFileVersion((folder / L"missing.exe").c_str(), &major, &minor));
 }
 
 TEST(FindFirstMatch, RelativeToTheCurrentDirectory) {
