@@ -1,10 +1,12 @@
-// The bounded path builder and the registry text reader: whole or nothing, terminated or
-// refused, under Wine's real registry.
+// What base/ reads: paths built whole or not at all, registry text terminated or refused (under
+// Wine's real registry), and file versions.
 #include <gtest/gtest.h>
 
 #include <cwchar>
 #include <string>
+#include <vector>
 
+#include "base/file_version.h"
 #include "base/path_builder.h"
 #include "base/registry_text.h"
 #include "tests/support/test_support.h"
@@ -42,70 +44,62 @@ TEST(PathBuilder, JoinsWholeOrLeavesTheBufferAsItWas) {
     EXPECT_STREQ(out, L"abcdefg");
 }
 
-// Values of a key of the test's own under HKCU, removed afterwards.
-class RegistryText : public ::testing::Test {
-  protected:
-    static constexpr const wchar_t* kKey = L"Software\\SweeplyTests\\RegistryText";
-    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\SweeplyTests"); }
+constexpr wchar_t kTestKey[] = L"Software\\SweeplyTests";
 
-    void Set(const wchar_t* name, DWORD type, const void* data, size_t bytes) {
-        ASSERT_EQ(
-            RegSetKeyValueW(HKEY_CURRENT_USER, kKey, name, type, data, static_cast<DWORD>(bytes)),
-            ERROR_SUCCESS);
+// `stored` as the value "value" of the test's key, of `type`, with or without its terminator;
+// then what the reader gives back into a buffer of `chars`, or "refused". Either way the buffer
+// must hold a terminated text afterwards.
+std::wstring StoreAndRead(DWORD type,
+                          const std::wstring& stored,
+                          bool terminated,
+                          DWORD chars,
+                          TextExpansion expansion = TextExpansion::Expanded) {
+    DWORD bytes = static_cast<DWORD>((stored.size() + (terminated ? 1 : 0)) * sizeof(wchar_t));
+    if (RegSetKeyValueW(HKEY_CURRENT_USER, kTestKey, L"value", type, stored.c_str(), bytes) !=
+        ERROR_SUCCESS) {
+        return L"not stored";
     }
-    void SetText(const wchar_t* name, DWORD type, const std::wstring& text, bool terminated) {
-        Set(name, type, text.c_str(), (text.size() + (terminated ? 1 : 0)) * sizeof(wchar_t));
+    wchar_t text[64];
+    wmemset(text, L'#', 64);
+    bool read = ReadRegistryText(HKEY_CURRENT_USER, kTestKey, L"value", RegistryView::Own,
+                                 expansion, text, chars);
+    RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
+    if (wcsnlen(text, chars) == chars) {
+        return L"unterminated";
     }
-    // What the reader gives back into a buffer of `chars`, "refused" when it says false; either
-    // way the buffer must hold a terminated text.
-    std::wstring Read(const wchar_t* name,
-                      DWORD chars,
-                      TextExpansion expansion = TextExpansion::Expanded) {
-        wchar_t text[64];
-        wmemset(text, L'#', 64);
-        bool read = ReadRegistryText(HKEY_CURRENT_USER, kKey, name, RegistryView::Own, expansion,
-                                     text, chars);
-        if (wcsnlen(text, chars) == chars) {
-            return L"unterminated";
-        }
-        return read ? text : (text[0] == L'\0' ? L"refused" : L"refused, text left");
-    }
-};
+    return read ? text : (text[0] == L'\0' ? L"refused" : L"refused, text left");
+}
 
-TEST_F(RegistryText, OnlyTextThatFitsTerminatedComesBack) {
+TEST(RegistryText, OnlyTextThatFitsComesBackTerminated) {
     ScopedEnv variable(L"SWEEPLY_TEST_FOLDER", L"C:\\abc");
-    SetText(L"text", REG_SZ, L"abc", true);
-    SetText(L"no terminator", REG_SZ, L"abcd", false);
-    SetText(L"no room for the terminator", REG_SZ, L"abcde", false);
-    SetText(L"too long", REG_SZ, L"abcde", true);
-    SetText(L"expandable", REG_EXPAND_SZ, L"%SWEEPLY_TEST_FOLDER%\\x", true);
-    SetText(L"expands too long", REG_EXPAND_SZ, L"%SWEEPLY_TEST_FOLDER%\\xyz", true);
-    SetText(L"several texts", REG_MULTI_SZ, std::wstring(L"a\0b\0", 4), true);
-    SetText(L"bytes", REG_BINARY, L"abc", true);
-    DWORD number = 0x00630062;  // "bc" when taken for text
-    Set(L"number", REG_DWORD, &number, sizeof(number));
-
     struct Case {
-        const wchar_t* name;
+        DWORD type;
+        const wchar_t* stored;
+        bool terminated;
         DWORD chars;
         const wchar_t* expected;
     };
     const Case cases[] = {
-        {L"text", 4, L"abc"},
-        {L"no terminator", 5, L"abcd"},
-        {L"no room for the terminator", 5, L"refused"},
-        {L"too long", 5, L"refused"},
-        {L"expandable", 9, L"C:\\abc\\x"},
-        {L"expands too long", 9, L"refused"},
-        {L"several texts", 64, L"refused"},
-        {L"bytes", 64, L"refused"},
-        {L"number", 64, L"refused"},
-        {L"missing", 64, L"refused"},
+        {REG_SZ, L"abc", true, 4, L"abc"},
+        {REG_SZ, L"abcd", false, 5, L"abcd"},      // stored without its terminator
+        {REG_SZ, L"abcde", false, 5, L"refused"},  // ... and no room left for one
+        {REG_SZ, L"abcde", true, 5, L"refused"},
+        {REG_EXPAND_SZ, L"%SWEEPLY_TEST_FOLDER%\\x", true, 9, L"C:\\abc\\x"},
+        {REG_EXPAND_SZ, L"%SWEEPLY_TEST_FOLDER%\\xyz", true, 9, L"refused"},
+        {REG_MULTI_SZ, L"abc", true, 64, L"refused"},
+        {REG_BINARY, L"abc", true, 64, L"refused"},
+        {REG_DWORD, L"bc", false, 64, L"refused"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(Read(c.name, c.chars), c.expected) << Narrow(c.name);
+        EXPECT_EQ(StoreAndRead(c.type, c.stored, c.terminated, c.chars), c.expected)
+            << c.type << " " << Narrow(c.stored);
     }
-    EXPECT_EQ(Read(L"expandable", 64, TextExpansion::AsStored), L"%SWEEPLY_TEST_FOLDER%\\x");
+    EXPECT_EQ(
+        StoreAndRead(REG_EXPAND_SZ, L"%SWEEPLY_TEST_FOLDER%", true, 64, TextExpansion::AsStored),
+        L"%SWEEPLY_TEST_FOLDER%");
+    wchar_t text[8];
+    EXPECT_FALSE(ReadRegistryText(HKEY_CURRENT_USER, kTestKey, L"value", RegistryView::Own,
+                                  TextExpansion::Expanded, text));
 }
 
 // A 32-bit program on 64-bit Windows sees the 32-bit view by default; 64-bit programs register
@@ -113,12 +107,26 @@ TEST_F(RegistryText, OnlyTextThatFitsTerminatedComesBack) {
 // checked on the flags the reader passes.)
 TEST(RegistryViews, SixtyFourBitViewFirstThenTheProgramsOwn) {
     RegistryViewFlags both = ViewsToTry(RegistryView::SixtyFourBitFirst);
-    ASSERT_EQ(both.count, 2);
-    EXPECT_EQ(both.flags[0], static_cast<REGSAM>(KEY_WOW64_64KEY));
-    EXPECT_EQ(both.flags[1], 0u);
+    EXPECT_EQ(std::vector<REGSAM>(both.flags, both.flags + both.count),
+              (std::vector<REGSAM>{KEY_WOW64_64KEY, 0}));
     RegistryViewFlags own = ViewsToTry(RegistryView::Own);
-    ASSERT_EQ(own.count, 1);
-    EXPECT_EQ(own.flags[0], 0u);
+    EXPECT_EQ(std::vector<REGSAM>(own.flags, own.flags + own.count), std::vector<REGSAM>{0});
+}
+
+TEST(ReadFileVersion, MostSignificantPartOrZeros) {
+    DWORD major = 0, minor = 0;
+    EXPECT_TRUE(ReadFileVersion(BinPath(L"opera_9_64.exe").c_str(), &major, &minor));
+    EXPECT_EQ(major, 9u);
+    EXPECT_EQ(minor, 64u);
+
+    TempFolder folder;
+    ASSERT_TRUE(WriteTextFile(folder / L"opera.exe", "not a program"));
+    for (std::wstring path :
+         {BinPath(L"recorder.exe"), folder / L"opera.exe", folder / L"missing.exe"}) {
+        major = minor = 5;
+        EXPECT_FALSE(ReadFileVersion(path.c_str(), &major, &minor)) << Narrow(path);
+        EXPECT_EQ(major + minor, 0u) << Narrow(path);
+    }
 }
 
 }  // namespace
