@@ -16,7 +16,9 @@ constexpr wchar_t kButtonKey[] = L"Button3001, \"Sweeply\"";
 constexpr wchar_t kValueHead[] =
     L"\"Delete private data, , , \"Delete private data and erase the internet history and other "
     L"tracks on your computer\", \"Sweeply\" & Click default button & Execute program, \"";
-constexpr wchar_t kValueTail[] = L"\",\"opera/f cc\"";
+// The last quotation mark closes the whole value, as the head's first one opened it: the profile
+// functions strip that pair on reading, and Opera then sees "opera/f cc" closed.
+constexpr wchar_t kValueTail[] = L"\",\"opera/f cc\"\"";
 constexpr wchar_t kAppPathsKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Sweeply.exe";
 

@@ -18,7 +18,7 @@ constexpr char kSweeplyPath[] = "C:\\Tools\\Sweeply.exe";
 constexpr char kButtonLine[] =
     "Button3001, \"Sweeply\"=\"Delete private data, , , \"Delete private data and erase the "
     "internet history and other tracks on your computer\", \"Sweeply\" & Click default button & "
-    "Execute program, \"C:\\Tools\\Sweeply.exe\",\"opera/f cc\"";
+    "Execute program, \"C:\\Tools\\Sweeply.exe\",\"opera/f cc\"\"\r\n";
 constexpr char kDefaults[] =
     "[Document Toolbar.content]\r\nButton0=\"Back\"\r\nButton1=\"Forward\"\r\n"
     "Button2=\"Reload\"\r\n\r\n[Mail Toolbar.content]\r\nButton0=\"Compose\"\r\n";
@@ -168,7 +168,7 @@ TEST_F(ToolbarPatch, AppPathOf129CharactersIsAcceptedAnd130Refused) {
         ScopedAppPath registration(path129);
         ASSERT_TRUE(PatchOperaToolbar(location_));
         std::string text = ReadBytes(Toolbar(L"standard_toolbar.ini"));
-        EXPECT_NE(text.find("Execute program, \"" + Narrow(path129) + "\",\"opera/f cc\""),
+        EXPECT_NE(text.find("Execute program, \"" + Narrow(path129) + "\",\"opera/f cc\"\"\r\n"),
                   std::string::npos);
     }
     ASSERT_TRUE(DeleteFileW(Toolbar(L"standard_toolbar.ini").c_str()));
