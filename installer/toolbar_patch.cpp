@@ -68,9 +68,11 @@ bool CopyDefaultSection(const OperaLocation& opera, wchar_t (&target)[kInstaller
         return false;
     }
     wchar_t copy[kCopyChars];
+    // Nothing is written yet. A cut list would lose default buttons; an empty one (no section,
+    // or one without entries) would leave the user a toolbar holding only the Sweeply button.
     DWORD length = GetPrivateProfileSectionW(kSection, copy, kCopyChars, source);
-    if (length == kCopyCutShort) {
-        return false;  // a cut list would lose default buttons; nothing is written yet
+    if (length == 0 || length == kCopyCutShort) {
+        return false;
     }
     if (!JoinText(target, {opera.profileDir, L"\\toolbar\\standard_toolbar.ini"})) {
         return false;
