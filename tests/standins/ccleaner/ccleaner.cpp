@@ -213,36 +213,30 @@ bool CreateMainWindow(HINSTANCE instance, int show) {
     return true;
 }
 
-enum class Request { Window, Automatic, Unreadable };
-
-// What the command line asks for, cut into arguments as the real program does: nothing but the
-// program (its window) or the one switch "/AUTO".
-Request ReadRequest() {
+// Cuts the command line into arguments as the real program does. True for no argument (the
+// window) or the one switch "/AUTO" (`automatic`); anything else is unreadable.
+bool ReadCommandLine(bool* automatic) {
     int count = 0;
     wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
     if (arguments == nullptr) {
-        return Request::Unreadable;
+        return false;
     }
-    Request request = Request::Unreadable;
-    if (count == 1) {
-        request = Request::Window;
-    } else if (count == 2 && wcscmp(arguments[1], L"/AUTO") == 0) {
-        request = Request::Automatic;
-    }
+    *automatic = count == 2 && wcscmp(arguments[1], L"/AUTO") == 0;
+    bool readable = count == 1 || *automatic;
     LocalFree(arguments);
-    return request;
+    return readable;
 }
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR parameters, int show) {
     StandinLog(L"started [%ls] version %d.%d", parameters, CCLEANER_MAJOR, CCLEANER_MINOR);
-    Request request = ReadRequest();
-    if (request == Request::Unreadable) {
+    bool automatic = false;
+    if (!ReadCommandLine(&automatic)) {
         StandinLog(L"unreadable command line [%ls]", GetCommandLineW());
         return 1;
     }
-    if (request == Request::Automatic) {
+    if (automatic) {
         // A message queue, as the real program has, so that starters waiting for input idle
         // see it ready.
         SetTimer(nullptr, 0, StandinNumber(L"CCLEANER_AUTO_MS", 300), AutomaticRunDone);
