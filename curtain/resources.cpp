@@ -56,6 +56,9 @@ void ReleaseAnimation(Animation* animation) {
     }
     animation->image = ImageResource{};
     animation->frameCount = 0;
+    animation->width = 0;
+    animation->height = 0;
+    animation->shownFrame = -1;
     animation->x = 0;
     animation->y = 0;
 }
@@ -131,7 +134,9 @@ bool LoadAnimation(Animation* animation) {
     }
     GpBitmap* bitmap = animation->image.bitmap;
     // The statuses below are not tested: a GIF that GDI+ opened answers them, and a zero frame
-    // count or a missing delay only leaves the animation still.
+    // count or a missing delay only leaves the animation still or slow.
+    GdipGetImageWidth(bitmap, &animation->width);
+    GdipGetImageHeight(bitmap, &animation->height);
     UINT dimensions = 0;
     GdipImageGetFrameDimensionsCount(bitmap, &dimensions);
     if (dimensions > 0) {

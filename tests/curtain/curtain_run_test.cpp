@@ -1,10 +1,11 @@
 // Shown runs under Wine, judged by the screen: the curtain's pictures and texts for each state,
-// Escape and the close mark, the cursor, the help link and the home page, the order of fade-in,
-// worker and animation, and the release of everything with the window. Most runs use the probe
-// build (Sweeply's own start-up and curtain over a step that holds the curtain open).
+// Escape, closing and the close mark, the cursor, the help link and the home page, the order of
+// fade-in, worker and animation, and the release of everything with the window. Most runs use the
+// probe build (Sweeply's own start-up and curtain over a step that holds the curtain open).
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -148,10 +149,6 @@ class CurtainRun : public ::testing::Test {
         mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
     }
 
-    // Has the curtain's thread handle a message, so that what the animation thread drew
-    // reaches the screen (Wine shows another thread's drawing only then).
-    void Nudge() { SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_BLOCK, 2000, nullptr); }
-
     TempFolder folder_;
     std::wstring log_ = folder_ / L"probe.log";
     std::wstring hold_ = folder_ / L"hold";
@@ -163,7 +160,8 @@ class CurtainRun : public ::testing::Test {
 };
 
 TEST_F(CurtainRun, ShowsLogoAnimationAndTextsThenCompletes) {
-    ASSERT_NO_FATAL_FAILURE(Start(L"SweeplyProbe.exe", L"opera"));
+    // This probe's animation gives no frame delay: it must play at 100 ms a frame.
+    ASSERT_NO_FATAL_FAILURE(Start(L"SweeplyProbeZeroDelay.exe", L"opera"));
     const Layout& l = layout_;
     EXPECT_EQ(GetWindowLongW(window_, GWL_EXSTYLE) & (WS_EX_LAYERED | WS_EX_TOPMOST),
               WS_EX_LAYERED | WS_EX_TOPMOST);
@@ -176,7 +174,6 @@ TEST_F(CurtainRun, ShowsLogoAnimationAndTextsThenCompletes) {
 
     ASSERT_TRUE(WaitFor([&] { return HasPrefix(Log(), "watch alpha=255 worker=1 animation=1"); }));
     Sleep(1200);  // the animation's first frame comes a second after its thread starts
-    Nudge();
     Screenshot first = WaitForStatus(Status::Running);
     ASSERT_GT(first.width, 0) << "no close mark in the status line";
     for (POINT p : {POINT{l.right / 2, l.bottom / 2}, POINT{400, 300}, POINT{l.right - 5, 100},
@@ -200,7 +197,6 @@ TEST_F(CurtainRun, ShowsLogoAnimationAndTextsThenCompletes) {
     bool changed = WaitFor(
         [&] {
             Sleep(170);
-            Nudge();
             return !CaptureScreen().SameIn(first, l.animation);
         },
         5000);
@@ -210,8 +206,21 @@ TEST_F(CurtainRun, ShowsLogoAnimationAndTextsThenCompletes) {
     DeleteFileW(hold_.c_str());
     Screenshot complete = WaitForStatus(Status::Complete);
     EXPECT_GT(complete.width, 0) << "no \"Cleaning Complete!\"";
+    EXPECT_TRUE(complete.SameIn(first, logo)) << "the logo was drawn over itself";
     Keep(complete, L"curtain-complete");
     EXPECT_EQ(Finish(), 0u);
+
+    // Only the window's thread may use GDI+, and frames come at most every 100 ms (with a
+    // repeat of frame 0 after each pass and a few repaints): a spinning thread makes hundreds.
+    std::vector<std::string> lines = Log();
+    int line = IndexOfPrefix(lines, "animation drawn=");
+    ASSERT_NE(line, -1);
+    unsigned long drawn = 0, ms = 0, offThread = 1;
+    ASSERT_EQ(sscanf(lines[line].c_str(), "animation drawn=%lu ms=%lu offThread=%lu", &drawn, &ms,
+                     &offThread),
+              3);
+    EXPECT_EQ(offThread, 0u) << "GDI+ used off the window's thread";
+    EXPECT_LE(drawn, 5 + ms / 40) << lines[line];
 }
 
 TEST_F(CurtainRun, WorkerAndAnimationStartOnlyAfterTheFadeAndEndWithTheWindow) {
@@ -237,10 +246,11 @@ TEST_F(CurtainRun, WorkerAndAnimationStartOnlyAfterTheFadeAndEndWithTheWindow) {
         << lines.back();
 }
 
-TEST_F(CurtainRun, EscapeAsksThenConfirmsThenChangesNothing) {
+TEST_F(CurtainRun, CloseOrEscapeAsksThenConfirmsThenChangesNothing) {
     ASSERT_NO_FATAL_FAILURE(Start(L"SweeplyProbe.exe", L"opera"));
     ASSERT_GT(WaitForStatus(Status::Running).width, 0);
-    PressEscape();
+    // Closing the curtain (Alt+F4, another program's WM_CLOSE) counts as Escape: it stays.
+    PostMessageW(window_, WM_CLOSE, 0, 0);
     Screenshot question = WaitForStatus(Status::Question);
     EXPECT_GT(question.width, 0) << "no question with a red X";
     Keep(question, L"curtain-question");
@@ -250,9 +260,11 @@ TEST_F(CurtainRun, EscapeAsksThenConfirmsThenChangesNothing) {
     Screenshot shutting = WaitForStatus(Status::ShuttingDown);
     EXPECT_GT(shutting.width, 0) << "no shutting-down text";
     PressEscape();
+    PostMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);  // Alt+F4's way to WM_CLOSE
     Sleep(500);
     RECT strip = {layout_.right - 560, 30, layout_.right, 60};
     EXPECT_TRUE(CaptureScreen().SameIn(shutting, strip));
+    EXPECT_TRUE(IsWindow(window_)) << "closed before the run ended";
     EXPECT_EQ(Finish(), 0u);
 
     std::vector<std::string> lines = Log();
