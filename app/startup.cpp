@@ -3,8 +3,6 @@
 #include "app/startup.h"
 
 #include <shellapi.h>
-#include <objidl.h>  // GDI+ needs the COM declarations that WIN32_LEAN_AND_MEAN leaves out
-#include <gdiplus.h>
 
 #include <cwchar>
 #include <vector>
@@ -30,9 +28,10 @@ void RelaunchElevated(const wchar_t* commandLine) {
     ShellExecuteW(nullptr, L"runas", self, commandLine, nullptr, SW_SHOWNORMAL);
 }
 
-bool StartGdiplus() {
-    Gdiplus::GdiplusStartupInput input;  // version 1, no debug callback, nothing suppressed
-    return Gdiplus::GdiplusStartup(&GdiplusToken, &input, nullptr) == Gdiplus::Ok;
+// The curtain's word that it has faded in: the work starts now.
+bool StartWorkAfterFadeIn() {
+    WorkerThread = StartCleaningWorker();
+    return WorkerThread != nullptr;
 }
 
 void RegisterWindowClass(HINSTANCE instance) {
@@ -59,8 +58,7 @@ HWND CreateMainWindow(HINSTANCE instance) {
         WorkArea = {workArea.right, workArea.bottom};
         ScreenCentre = {workArea.right / 2, workArea.bottom / 2};
     }
-    HandCursor = LoadCursorW(nullptr, IDC_HAND);
-    ArrowCursor = LoadCursorW(nullptr, IDC_ARROW);
+    LoadCurtainCursors();
     return CreateWindowExW(WS_EX_LAYERED | WS_EX_TOPMOST, kClassName, kClassName,
                            WS_POPUP | WS_SYSMENU, 0, 0, WorkArea.right, WorkArea.bottom, nullptr,
                            nullptr, instance, nullptr);
@@ -115,7 +113,7 @@ int RunSweeply(HINSTANCE instance, const wchar_t* commandLine) {
     }
     if (VisibleMode) {
         // A failed set-up has already released what it made and shut GDI+ down.
-        if (!SetUpCurtain()) {
+        if (!SetUpCurtain(StartWorkAfterFadeIn)) {
             return 0;
         }
         // Shown fully transparent: the first paint fades it in, then starts the worker and the

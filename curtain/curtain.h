@@ -38,13 +38,33 @@ struct CurtainResources {
     volatile LONG animationRunning = 0;  // raised as the animation starts, cleared on release
     HANDLE animationThread = nullptr;
     int fadeLevel = 0;  // below 200: the fade-in has not run yet
+    bool (*fadedIn)() = nullptr;  // the app's start of the work; false when it could not start
 };
 
 extern CurtainResources Curtain;
 
-// Makes the graphics, the logo, the two hot regions and the animation for MainWindow. On any
-// failure releases what was made (GDI+ shut down included) and returns false.
-[[nodiscard]] bool SetUpCurtain();
+// Visible mode only: GDI+ token (released with the curtain) and the two cursors.
+extern ULONG_PTR GdiplusToken;
+extern HCURSOR HandCursor;
+extern HCURSOR ArrowCursor;
+
+// Starts GDI+ for a shown run, before the window exists; false when it cannot be started.
+[[nodiscard]] bool StartGdiplus();
+
+// Loads the hand and arrow cursors of the curtain.
+void LoadCurtainCursors();
+
+// Makes the graphics, the logo, the two hot regions and the animation for MainWindow, and
+// registers for RunState changes. `fadedIn` is called once the curtain is opaque, from its first
+// paint, to start the work; when it says false the run is ended. On any failure releases what
+// was made (GDI+ shut down included) and returns false.
+[[nodiscard]] bool SetUpCurtain(bool (*fadedIn)());
+
+// The status line's rectangle in window coordinates.
+[[nodiscard]] RECT StatusStrip();
+
+// Invalidates StatusStrip (with erase) so that a shown run repaints the status line.
+void InvalidateStatusStrip();
 
 // Stops the animation thread (bounded wait), deletes every GDI+ object and shuts GDI+ down.
 // Safe to call more than once.

@@ -7,7 +7,6 @@
 
 #include "run/run_state.h"
 #include "run/settings.h"
-#include "app/worker.h"
 
 using namespace Gdiplus;
 using namespace Gdiplus::DllExports;
@@ -170,8 +169,7 @@ void FadeIn() {
 }
 
 void StartWorkerAndAnimation() {
-    WorkerThread = StartCleaningWorker();
-    if (WorkerThread == nullptr) {
+    if (Curtain.fadedIn == nullptr || !Curtain.fadedIn()) {
         // Nothing would ever close the curtain: end the run as start-up does when its worker
         // cannot start.
         PostMessageW(MainWindow, WM_CLEANING_DONE, 0, 0);
@@ -189,6 +187,17 @@ void StartWorkerAndAnimation() {
 }
 
 }  // namespace
+
+RECT StatusStrip() {
+    return RECT{WorkArea.right - 560, kStatusTop, WorkArea.right, kStatusTop + 30};
+}
+
+void InvalidateStatusStrip() {
+    if (VisibleMode && MainWindow != nullptr) {
+        RECT strip = StatusStrip();
+        InvalidateRect(MainWindow, &strip, TRUE);
+    }
+}
 
 void PaintCurtain(HRGN dirty) {
     if (!VisibleMode) {

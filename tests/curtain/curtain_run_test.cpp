@@ -51,6 +51,7 @@ struct Layout {
     RECT statusLeft;   // where only the long texts reach: question, warning, shutting down
     RECT statusRight;  // where the close mark and the red "X" stand
     RECT complete;     // the middle of "Cleaning Complete!", which no other text reaches
+    RECT strip;        // the whole status line
     RECT animation;
     RECT helpLink;
 };
@@ -64,6 +65,7 @@ Layout CurtainLayout() {
     l.statusLeft = {l.right - 560, 30, l.right - 260, 60};
     l.statusRight = {l.right - 58, 30, l.right, 60};
     l.complete = {l.right - 250, 30, l.right - 100, 60};
+    l.strip = {l.right - 560, 30, l.right, 60};
     l.animation = {26, l.bottom - 72, 26 + 64, l.bottom - 72 + 47};
     l.helpLink = {l.right - 240, l.bottom - 52, l.right, l.bottom - 8};
     return l;
@@ -262,8 +264,7 @@ TEST_F(CurtainRun, CloseOrEscapeAsksThenConfirmsThenChangesNothing) {
     PressEscape();
     PostMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);  // Alt+F4's way to WM_CLOSE
     Sleep(500);
-    RECT strip = {layout_.right - 560, 30, layout_.right, 60};
-    EXPECT_TRUE(CaptureScreen().SameIn(shutting, strip));
+    EXPECT_TRUE(CaptureScreen().SameIn(shutting, layout_.strip));
     EXPECT_TRUE(IsWindow(window_)) << "closed before the run ended";
     EXPECT_EQ(Finish(), 0u);
 
@@ -282,7 +283,7 @@ TEST_F(CurtainRun, CCleanerWarningIsRedWithoutCloseMarkAndEndsTheUsersSay) {
     PressEscape();
     ClickAt(layout_.right - 45, 45);
     Sleep(500);
-    EXPECT_TRUE(CaptureScreen().SameIn(warning, RECT{layout_.right - 560, 30, layout_.right, 60}));
+    EXPECT_TRUE(CaptureScreen().SameIn(warning, layout_.strip));
     EXPECT_EQ(Finish(), 0u);
     std::vector<std::string> lines = Log();
     EXPECT_TRUE(HasPrefix(lines, "step ended state=3")) << "the warning was replaced";
