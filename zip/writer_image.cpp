@@ -7,10 +7,8 @@
 
 uint32_t WriteToImage(ArchiveWriterState* state, const void* data, uint32_t count) {
     // 64-bit sum: position + count must never wrap into a small, seemingly valid value.
-    if (state->latched != ArchiveResult::Ok) {
-        return 0;
-    }
-    if (uint64_t{state->position} + count >= state->capacity) {
+    if (state->latched != ArchiveResult::Ok ||
+        uint64_t{state->position} + count >= state->capacity) {
         state->latched = ArchiveResult::BufferSize;
         return 0;
     }

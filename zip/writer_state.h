@@ -66,7 +66,8 @@ struct Compressor {
 
 struct ArchiveWriterState {
     zipos::PagedImage image;
-    ArchiveResult latched = ArchiveResult::Ok;  // BufferSize, or WriteFailed past 65 535 entries
+    // Ok until a write does not fit (BufferSize) or an add would pass 65 535 entries (WriteFailed).
+    ArchiveResult latched = ArchiveResult::Ok;
     uint32_t bytesWritten = 0;
     uint8_t* base = nullptr;
     uint32_t position = 0;
@@ -82,8 +83,8 @@ struct ArchiveWriterState {
 };
 
 // Copies `count` bytes to the write position when position + count stays below the capacity, and
-// returns `count`; otherwise writes nothing, latches BufferSize and returns 0. Once a failure is
-// latched it writes nothing and keeps that failure. The image's last byte is therefore never used.
+// returns `count`; otherwise, or once a failure is latched, writes nothing, latches BufferSize and
+// returns 0. The image's last byte is therefore never used.
 [[nodiscard]] uint32_t WriteToImage(ArchiveWriterState* state, const void* data, uint32_t count);
 
 // Moves the write position to `position` when it lies below the capacity; else latches BufferSize.

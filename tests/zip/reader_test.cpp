@@ -187,6 +187,7 @@ TEST_F(ZipReader, StoredNamesAreDecodedAndStripped) {
         {"caf\xC3\xA9/\xF0\x9F\x98\x80", 0, "caf\xC3\xA9/\xF0\x9F\x98\x80"},
         {"bad\xFF\xC3", 0x0800, "bad\xEF\xBF\xBD\xEF\xBF\xBD"},  // two U+FFFD
         {"caf\x82 \xE4\xFF\xC3", 0, "caf\xC3\xA9 \xCE\xA3\xC2\xA0\xE2\x94\x9C"},
+        {"sum\xC3", 0, "sum\xE2\x94\x9C"},  // not cut: a lone lead byte is no UTF-8
         {std::string(300, 'n'), 0, std::string(259, 'n')},
         {std::string(258, 'n') + "\xC3\xA9n", 0, std::string(258, 'n') + "\xEF\xBF\xBD"},
     };
