@@ -71,13 +71,13 @@ RunResult RunSweeplyAsStandardUser(const std::wstring& task) {
     HANDLE restricted = nullptr;
     HANDLE impersonation = nullptr;
     SID_AND_ATTRIBUTES administrators = {sid, 0};
-    bool ready = CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &sidSize) &&
-                 OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &own) &&
-                 CreateRestrictedToken(own, 0, 1, &administrators, 0, nullptr, 0, nullptr,
-                                       &restricted) &&
-                 DuplicateTokenEx(restricted, TOKEN_IMPERSONATE | TOKEN_QUERY, nullptr,
-                                  SecurityImpersonation, TokenImpersonation, &impersonation) &&
-                 SetThreadToken(&info.hThread, impersonation);
+    bool ready =
+        CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &sidSize) &&
+        OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &own) &&
+        CreateRestrictedToken(own, 0, 1, &administrators, 0, nullptr, 0, nullptr, &restricted) &&
+        DuplicateTokenEx(restricted, TOKEN_IMPERSONATE | TOKEN_QUERY, nullptr,
+                         SecurityImpersonation, TokenImpersonation, &impersonation) &&
+        SetThreadToken(&info.hThread, impersonation);
     for (HANDLE token : {own, restricted, impersonation}) {
         if (token != nullptr) {
             CloseHandle(token);

@@ -24,10 +24,15 @@ constexpr char kClear[] = "Clear browsing data";
 // The stand-in's log line for a start: every argument as Chrome's own parsing gives it, after
 // "--user-data-dir=" with `userData` when one is given.
 std::string StartedWith(const std::wstring* userData) {
-    std::vector<std::string> arguments = {
-        "--no-default-browser-check", "--disable-application-cache", "--disable-extensions",
-        "--disable-web-resources",    "--disable-java",              "--disable-sync",
-        "--disable-plugins",          "--disable-dev-tools",         "about:blank"};
+    std::vector<std::string> arguments = {"--no-default-browser-check",
+                                          "--disable-application-cache",
+                                          "--disable-extensions",
+                                          "--disable-web-resources",
+                                          "--disable-java",
+                                          "--disable-sync",
+                                          "--disable-plugins",
+                                          "--disable-dev-tools",
+                                          "about:blank"};
     if (userData != nullptr) {
         arguments.insert(arguments.begin(), "--user-data-dir=" + Narrow(*userData));
     }
