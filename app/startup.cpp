@@ -19,15 +19,6 @@ constexpr wchar_t kClassName[] = L"Sweeply";
 constexpr int kIconGroup = 107;
 constexpr COLORREF kCurtainGrey = RGB(220, 220, 220);
 
-void RelaunchElevated(const wchar_t* commandLine) {
-    wchar_t self[kPathChars];
-    DWORD length = GetModuleFileNameW(nullptr, self, kPathChars);
-    if (length == 0 || length >= kPathChars) {
-        return;
-    }
-    ShellExecuteW(nullptr, L"runas", self, commandLine, nullptr, SW_SHOWNORMAL);
-}
-
 // The curtain's word that it has faded in: the work starts now.
 bool StartWorkAfterFadeIn() {
     WorkerThread = StartCleaningWorker();
@@ -73,27 +64,38 @@ int RunMessageLoop() {
     return static_cast<int>(message.wParam);
 }
 
-// Waits for the worker at most 3600 times 500 ms. The wait returns as soon as the thread has
-// ended, so a run that is over does not sit out a whole pause.
-void AwaitWorker(HANDLE worker) {
+// Waits at most 3600 times 500 ms for the worker thread or the elevated copy's process to end,
+// then closes its handle, whether it ended or not. The wait returns as soon as it has ended, so
+// a run that is over does not sit out a whole pause.
+void AwaitEnd(HANDLE running) {
     for (int pass = 0; pass < 3600; ++pass) {
-        DWORD exitCode = 0;
-        if (!GetExitCodeThread(worker, &exitCode) || exitCode != STILL_ACTIVE) {
+        if (WaitForSingleObject(running, 500) != WAIT_TIMEOUT) {
             break;
         }
-        WaitForSingleObject(worker, 500);
     }
-    CloseHandle(worker);
+    CloseHandle(running);
+}
+
+// A run that needs administrator rights, by a user without them: the elevated copy cleans with
+// the task text and flags alone, and this process, with the user's own rights, starts the
+// follow-up program once the copy has ended (or could not be started).
+int RunElevatedCopy(const wchar_t* commandLine) {
+    HANDLE copy = nullptr;
+    RelaunchFollowUp next =
+        DecideAfterRelaunch(RelaunchElevated(BuildElevatedLine(commandLine).c_str(), &copy));
+    if (next.awaitCopy && copy != nullptr) {
+        AwaitEnd(copy);
+    }
+    if (next.startFollowUp) {
+        RunExtProgram();
+    }
+    return 0;
 }
 
 }  // namespace
 
 int RunSweeply(HINSTANCE instance, const wchar_t* commandLine) {
     ProgramInstance = instance;
-    if (commandLine != nullptr && LineNeedsElevation(commandLine) && !IsUserAdmin()) {
-        RelaunchElevated(commandLine);
-        return 0;
-    }
     if (commandLine == nullptr) {
         return 0;
     }
@@ -101,6 +103,9 @@ int RunSweeply(HINSTANCE instance, const wchar_t* commandLine) {
     static std::vector<wchar_t> line;
     line.assign(commandLine, commandLine + wcslen(commandLine) + 1);
     TaskString = CutCommandLine(line.data(), &Options);
+    if (LineNeedsElevation(commandLine) && !IsUserAdmin()) {
+        return RunElevatedCopy(commandLine);
+    }
     VisibleMode = DeriveVisibleMode(TaskString);
 
     if (VisibleMode && !StartGdiplus()) {
@@ -129,7 +134,7 @@ int RunSweeply(HINSTANCE instance, const wchar_t* commandLine) {
     }
     int exitCode = RunMessageLoop();
     if (WorkerThread != nullptr) {
-        AwaitWorker(WorkerThread);
+        AwaitEnd(WorkerThread);
     }
     if (OpenHomePage) {
         ShellExecuteW(nullptr, L"open", kHomePageUrl, nullptr, nullptr, SW_SHOWMAXIMIZED);
