@@ -1,19 +1,15 @@
-// The bounded thread wait, on the one poll primitive: its pause is a wait on the thread itself,
-// so a thread that ends does not leave its waiter sitting out the rest of a pause.
+// The bounded wait for a thread or process, on the one poll primitive: its pause is a wait on
+// the handle itself, so one that ends does not leave its waiter sitting out the rest of a pause.
 #include "base/poll.h"
 
-bool WaitThreadEnd(HANDLE thread, int polls, DWORD pauseMs) {
-    bool ended = false;
-    PollResult result = PollUntil(
+bool WaitUntilEnded(HANDLE threadOrProcess, int polls, DWORD pauseMs) {
+    DWORD state = WAIT_TIMEOUT;
+    static_cast<void>(PollUntil(
         polls, pauseMs, PollOrder::AbortTestPause, nullptr,
-        [thread, &ended] {
-            DWORD code = 0;
-            if (!GetExitCodeThread(thread, &code)) {
-                return true;  // a thread that cannot be asked tells nothing more later
-            }
-            ended = code != STILL_ACTIVE;
-            return ended;
+        [&] {
+            state = WaitForSingleObject(threadOrProcess, 0);
+            return state != WAIT_TIMEOUT;  // ended, or a handle that tells nothing more later
         },
-        [thread](DWORD ms) { WaitForSingleObject(thread, ms); });
-    return result == PollResult::Met && ended;
+        [threadOrProcess](DWORD ms) { WaitForSingleObject(threadOrProcess, ms); }));
+    return state == WAIT_OBJECT_0;
 }

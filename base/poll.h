@@ -1,6 +1,6 @@
 // Every wait of both programs is a bounded poll: a fixed number of passes with a fixed pause,
 // an abort test (given by the caller) at each pass where the wait can be aborted, and nothing
-// that could wait longer. Threads are waited for with the same bounds.
+// that could wait longer. Threads and processes are waited for with the same bounds.
 #pragma once
 
 #include <windows.h>
@@ -65,7 +65,7 @@ template <typename Test, typename Pause = poll_detail::SleepPause>
     return PollResult::TimedOut;
 }
 
-// Waits for `thread` to end: up to `polls` looks at its exit code, each followed by a wait of at
-// most `pauseMs` that ends as soon as the thread does. No abort test. True when the thread is
-// known to have ended; false after the last pass, or at once when its exit code cannot be read.
-[[nodiscard]] bool WaitThreadEnd(HANDLE thread, int polls, DWORD pauseMs);
+// Waits for a thread or process to end: up to `polls` looks, each followed by a wait of at most
+// `pauseMs` that ends as soon as it does. No abort test. True when it is known to have ended;
+// false after the last pass, or at once when the handle cannot be waited on.
+[[nodiscard]] bool WaitUntilEnded(HANDLE threadOrProcess, int polls, DWORD pauseMs);

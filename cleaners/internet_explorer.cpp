@@ -138,7 +138,7 @@ bool CleanInternetExplorer() {
     }
     // Without an abort test. Only a thread known to have ended lets the module go: unloading
     // under a live thread would crash.
-    if (!WaitThreadEnd(thread.get(), kThreadPolls, kThreadPollMs)) {
+    if (!WaitUntilEnded(thread.get(), kThreadPolls, kThreadPollMs)) {
         KeepLoaded(module);
     }
     return true;

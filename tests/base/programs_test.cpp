@@ -113,13 +113,13 @@ TEST(WaitThreadEnd, TrueOnlyForAThreadThatEnded) {
     ASSERT_NE(release, nullptr);
     HANDLE thread = CreateThread(nullptr, 0, WaitForEvent, release, 0, nullptr);
     ASSERT_NE(thread, nullptr);
-    EXPECT_FALSE(WaitThreadEnd(thread, 2, 1));
+    EXPECT_FALSE(WaitUntilEnded(thread, 2, 1));
     SetEvent(release);
-    EXPECT_TRUE(WaitThreadEnd(thread, 3600, 500));
+    EXPECT_TRUE(WaitUntilEnded(thread, 3600, 500));
     CloseHandle(thread);
     CloseHandle(release);
     // A handle that cannot be asked ends the wait at once.
-    EXPECT_FALSE(WaitThreadEnd(nullptr, 3600, 500));
+    EXPECT_FALSE(WaitUntilEnded(nullptr, 3600, 500));
 }
 
 }  // namespace
