@@ -5,9 +5,9 @@
 #include <windows.h>
 
 #include <shlwapi.h>
-#include <strsafe.h>
 
 #include "base/input.h"
+#include "base/path_builder.h"
 #include "base/poll.h"
 #include "base/process.h"
 #include "base/registry_text.h"
@@ -43,17 +43,11 @@ bool BuildCommandLine(wchar_t (&commandLine)[kCommandChars]) {
         return false;
     }
     // One buffer holds first the version's key path, then the command line.
-    if (FAILED(StringCchPrintfW(commandLine, kKeyPathChars, L"%ls\\%ls\\%ls", kFirefoxKey, version,
-                                L"Main"))) {
-        return false;
-    }
     wchar_t program[kPathChars];
-    if (!ReadMachineText(commandLine, L"PathToExe", program, kPathChars)) {
-        return false;
-    }
-    return SUCCEEDED(StringCchPrintfW(commandLine, kCommandChars,
-                                      L"\"%ls\" -chrome chrome://browser/content/sanitize.xul",
-                                      program));
+    return JoinText(commandLine, kKeyPathChars, {kFirefoxKey, L"\\", version, L"\\Main"}) &&
+           ReadMachineText(commandLine, L"PathToExe", program, kPathChars) &&
+           JoinText(commandLine,
+                    {L"\"", program, L"\" -chrome chrome://browser/content/sanitize.xul"});
 }
 
 // Walks Firefox's top-level windows one per poll, starting over after the last, until one whose

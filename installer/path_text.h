@@ -9,7 +9,7 @@
 
 #include "base/path_builder.h"
 
-constexpr size_t kInstallerPathChars = MAX_PATH;
+constexpr size_t kInstallerPathChars = kPathChars;
 
 // The current user's Internet cache folder followed by `suffix` (which starts with a backslash);
 // false when the folder cannot be obtained or the path does not fit `capacity`.
