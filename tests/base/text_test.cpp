@@ -15,28 +15,19 @@ namespace {
 
 using namespace testing_support;
 
-TEST(PathBuilder, AppendsWholeOrLeavesThePathAsItWas) {
-    for (size_t length : {257u, 258u}) {
-        wchar_t path[kPathChars];
-        wmemset(path, L'#', kPathChars);
-        std::wstring before(length, L'a');
-        wcscpy(path, before.c_str());
-        std::wstring buffer(path, kPathChars);
-        bool fits = length == 257;  // 259 characters and the terminator
-        EXPECT_EQ(AppendPath(path, L"\\*"), fits) << length;
-        if (fits) {
-            EXPECT_EQ(std::wstring(path), before + L"\\*");
-        } else {
-            EXPECT_EQ(std::wstring(path, kPathChars), buffer) << "a cut path was left";
-        }
-    }
-    wchar_t unterminated[kPathChars];
-    wmemset(unterminated, L'x', kPathChars);
-    EXPECT_FALSE(AppendPath(unterminated, L"y"));
-    EXPECT_EQ(std::wstring(unterminated, kPathChars), std::wstring(kPathChars, L'x'));
-}
+TEST(PathBuilder, BuildsWholeOrLeavesTheBufferAsItWas) {
+    wchar_t path[kPathChars];
+    std::wstring start(257, L'a');
+    wcscpy(path, start.c_str());
+    EXPECT_TRUE(AppendPath(path, L"\\*"));  // 259 characters and the terminator
+    EXPECT_EQ(std::wstring(path), start + L"\\*");
+    std::wstring full(path, kPathChars);
+    EXPECT_FALSE(AppendPath(path, L"x"));
+    EXPECT_EQ(std::wstring(path, kPathChars), full) << "a cut path was left";
+    wmemset(path, L'x', kPathChars);  // not terminated within the buffer
+    EXPECT_FALSE(AppendPath(path, L"y"));
+    EXPECT_EQ(std::wstring(path, kPathChars), std::wstring(kPathChars, L'x'));
 
-TEST(PathBuilder, JoinsWholeOrLeavesTheBufferAsItWas) {
     wchar_t out[8] = L"old";
     EXPECT_FALSE(JoinText(out, {L"ab", L"cd", L"efgh"}));
     EXPECT_STREQ(out, L"old");
