@@ -6,8 +6,8 @@
 #include <windows.h>
 
 // Limits the search for DLLs named without a path to the system folder, for the process and for
-// the DLLs it loads. SetDefaultDllDirectories is missing on Windows Vista and on 7 without its
-// loader update: there only the current folder is taken out. Call first thing in the entry.
+// the DLLs it loads. SetDefaultDllDirectories is missing where Windows Vista or 7 lacks its loader
+// update (KB2533623): there only the current folder is taken out. Call first thing in the entry.
 inline void LimitDllSearchToSystemFolder() {
     using SetDefaultDllDirectoriesCall = BOOL(WINAPI*)(DWORD);
     auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesCall>(reinterpret_cast<void*>(

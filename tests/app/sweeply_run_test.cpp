@@ -83,8 +83,8 @@ TEST(SweeplyRun, DllPlantedBesideTheProgramIsNeverLoaded) {
     TempFolder folder;
     std::wstring sweeply = folder / L"SweeplyBesideDll.exe";
     ASSERT_TRUE(CopyFileW(BinPath(L"Sweeply.exe").c_str(), sweeply.c_str(), FALSE));
-    ASSERT_TRUE(CopyFileW(BinPath(L"planted_dll.dll").c_str(), (folder / L"gdiplus.dll").c_str(),
-                          FALSE));
+    ASSERT_TRUE(
+        CopyFileW(BinPath(L"planted_dll.dll").c_str(), (folder / L"gdiplus.dll").c_str(), FALSE));
     std::wstring log = folder / L"planted.log";
     ScopedEnv logVariable(L"SWEEPLY_STANDIN_LOG", log);
     const std::wstring appKey = L"Software\\Wine\\AppDefaults\\SweeplyBesideDll.exe";
@@ -107,7 +107,7 @@ TEST(SweeplyRun, DllPlantedBesideTheProgramIsNeverLoaded) {
         DWORD exitCode = 1;
         GetExitCodeProcess(shown, &exitCode);
         EXPECT_EQ(exitCode, 0u);
-        TerminateProcess(shown, 1);
+        TerminateProcess(shown, 1);  // should the wait have timed out
         CloseHandle(shown);
     }
     RegDeleteKeyW(HKEY_CURRENT_USER, appKey.c_str());
