@@ -3,8 +3,6 @@
 #include "app/startup.h"
 
 #include <shellapi.h>
-#include <objidl.h>  // GDI+ needs the COM declarations that WIN32_LEAN_AND_MEAN leaves out
-#include <gdiplus.h>
 
 #include <cwchar>
 #include <vector>
@@ -21,18 +19,10 @@ constexpr wchar_t kClassName[] = L"Sweeply";
 constexpr int kIconGroup = 107;
 constexpr COLORREF kCurtainGrey = RGB(220, 220, 220);
 
-void RelaunchElevated(const wchar_t* commandLine) {
-    wchar_t self[kPathChars];
-    DWORD length = GetModuleFileNameW(nullptr, self, kPathChars);
-    if (length == 0 || length >= kPathChars) {
-        return;
-    }
-    ShellExecuteW(nullptr, L"runas", self, commandLine, nullptr, SW_SHOWNORMAL);
-}
-
-bool StartGdiplus() {
-    Gdiplus::GdiplusStartupInput input;  // version 1, no debug callback, nothing suppressed
-    return Gdiplus::GdiplusStartup(&GdiplusToken, &input, nullptr) == Gdiplus::Ok;
+// The curtain's word that it has faded in: the work starts now.
+bool StartWorkAfterFadeIn() {
+    WorkerThread = StartCleaningWorker();
+    return WorkerThread != nullptr;
 }
 
 void RegisterWindowClass(HINSTANCE instance) {
@@ -59,8 +49,7 @@ HWND CreateMainWindow(HINSTANCE instance) {
         WorkArea = {workArea.right, workArea.bottom};
         ScreenCentre = {workArea.right / 2, workArea.bottom / 2};
     }
-    HandCursor = LoadCursorW(nullptr, IDC_HAND);
-    ArrowCursor = LoadCursorW(nullptr, IDC_ARROW);
+    LoadCurtainCursors();
     return CreateWindowExW(WS_EX_LAYERED | WS_EX_TOPMOST, kClassName, kClassName,
                            WS_POPUP | WS_SYSMENU, 0, 0, WorkArea.right, WorkArea.bottom, nullptr,
                            nullptr, instance, nullptr);
@@ -75,27 +64,38 @@ int RunMessageLoop() {
     return static_cast<int>(message.wParam);
 }
 
-// Waits for the worker at most 3600 times 500 ms. The wait returns as soon as the thread has
-// ended, so a run that is over does not sit out a whole pause.
-void AwaitWorker(HANDLE worker) {
+// Waits at most 3600 times 500 ms for the worker thread or the elevated copy's process to end,
+// then closes its handle, whether it ended or not. The wait returns as soon as it has ended, so
+// a run that is over does not sit out a whole pause.
+void AwaitEnd(HANDLE running) {
     for (int pass = 0; pass < 3600; ++pass) {
-        DWORD exitCode = 0;
-        if (!GetExitCodeThread(worker, &exitCode) || exitCode != STILL_ACTIVE) {
+        if (WaitForSingleObject(running, 500) != WAIT_TIMEOUT) {
             break;
         }
-        WaitForSingleObject(worker, 500);
     }
-    CloseHandle(worker);
+    CloseHandle(running);
+}
+
+// A run that needs administrator rights, by a user without them: the elevated copy cleans with
+// the task text and flags alone, and this process, with the user's own rights, starts the
+// follow-up program once the copy has ended (or could not be started).
+int RunElevatedCopy(const wchar_t* commandLine) {
+    HANDLE copy = nullptr;
+    RelaunchFollowUp next =
+        DecideAfterRelaunch(RelaunchElevated(BuildElevatedLine(commandLine).c_str(), &copy));
+    if (next.awaitCopy && copy != nullptr) {
+        AwaitEnd(copy);
+    }
+    if (next.startFollowUp) {
+        RunExtProgram();
+    }
+    return 0;
 }
 
 }  // namespace
 
 int RunSweeply(HINSTANCE instance, const wchar_t* commandLine) {
     ProgramInstance = instance;
-    if (commandLine != nullptr && LineNeedsElevation(commandLine) && !IsUserAdmin()) {
-        RelaunchElevated(commandLine);
-        return 0;
-    }
     if (commandLine == nullptr) {
         return 0;
     }
@@ -103,6 +103,9 @@ int RunSweeply(HINSTANCE instance, const wchar_t* commandLine) {
     static std::vector<wchar_t> line;
     line.assign(commandLine, commandLine + wcslen(commandLine) + 1);
     TaskString = CutCommandLine(line.data(), &Options);
+    if (LineNeedsElevation(commandLine) && !IsUserAdmin()) {
+        return RunElevatedCopy(commandLine);
+    }
     VisibleMode = DeriveVisibleMode(TaskString);
 
     if (VisibleMode && !StartGdiplus()) {
@@ -115,7 +118,7 @@ int RunSweeply(HINSTANCE instance, const wchar_t* commandLine) {
     }
     if (VisibleMode) {
         // A failed set-up has already released what it made and shut GDI+ down.
-        if (!SetUpCurtain()) {
+        if (!SetUpCurtain(StartWorkAfterFadeIn)) {
             return 0;
         }
         // Shown fully transparent: the first paint fades it in, then starts the worker and the
@@ -131,7 +134,7 @@ int RunSweeply(HINSTANCE instance, const wchar_t* commandLine) {
     }
     int exitCode = RunMessageLoop();
     if (WorkerThread != nullptr) {
-        AwaitWorker(WorkerThread);
+        AwaitEnd(WorkerThread);
     }
     if (OpenHomePage) {
         ShellExecuteW(nullptr, L"open", kHomePageUrl, nullptr, nullptr, SW_SHOWMAXIMIZED);

@@ -119,14 +119,13 @@ void SelectSecondTab(HWND tabs) {
 [[nodiscard]] bool RunInteractive(const wchar_t* program) {
     DWORD major = 0;
     DWORD minor = 0;
-    if (!ReadFileVersion(program, &major, &minor)) {
+    // Only version 2's window is known. Any other version is not started at all: started hidden
+    // and then not driven, it would stay running where the user cannot see it, having cleaned
+    // nothing.
+    if (!ReadFileVersion(program, &major, &minor) || major != 2) {
         return false;
     }
     if (!StartAndWaitIdle(program, nullptr, true)) {
-        return false;
-    }
-    // Only version 2's window is known; any other version is started but not driven.
-    if (major != 2) {
         return false;
     }
     HWND main = FindWindowW(nullptr, kMainTitle);

@@ -3,7 +3,8 @@
 #pragma once
 
 // Automatic: starts CCleaner with "/AUTO" and waits for it to end. Otherwise starts CCleaner 2
-// hidden, presses its run button on both tabs and closes it. True when the last step was
-// reached; false on abort or when CCleaner or one of its controls is missing (a CCleaner already
-// started is left running). A missing CCleaner in visible mode also sets CCleanerMissing.
+// hidden, presses its run button on both tabs and closes it; another version is not started.
+// True when the last step was reached; false on abort, for another version, or when CCleaner or
+// one of its controls is missing (a CCleaner already started is left running). A missing
+// CCleaner in visible mode also sets CCleanerMissing.
 [[nodiscard]] bool RunCCleaner(bool automatic);

@@ -9,6 +9,8 @@
 #include <shlwapi.h>
 #include <strsafe.h>
 
+#include <cwchar>
+
 #include "cleaners/automation.h"
 #include "run/run_state.h"
 #include "base/scoped.h"
@@ -60,6 +62,28 @@ bool FindInstalledProgram(int csidl, wchar_t (&program)[kPathChars]) {
     return file.valid();
 }
 
+// Chrome's parameters, with `profile` (null: none) as its user-data folder, quoted by the
+// command-line rules: the backslashes in front of the closing quote are doubled, or a folder
+// ending in one would turn that quote into part of its name and swallow the parameters after it.
+// A folder holding a quotation mark cannot be passed safely and is refused. False also when the
+// text does not fit.
+bool FormatParameters(const wchar_t* profile, wchar_t (&parameters)[kParameterChars]) {
+    if (profile == nullptr) {
+        return SUCCEEDED(StringCchCopyW(parameters, kParameterChars, kParameters));
+    }
+    if (wcschr(profile, L'"') != nullptr) {
+        return false;
+    }
+    const wchar_t* backslashes = profile + wcslen(profile);
+    while (backslashes > profile && backslashes[-1] == L'\\') {
+        --backslashes;
+    }
+    // The closing backslashes once more: each pair is read back as one.
+    return SUCCEEDED(StringCchPrintfW(parameters, kParameterChars,
+                                      L"--user-data-dir=\"%ls%ls\" %ls", profile, backslashes,
+                                      kParameters));
+}
+
 // Starts Chrome: the "--port=" program as given, else the installed one (per-user first), with
 // the fixed parameters, on the "--profile=" folder when one is given. A per-user folder that
 // cannot be named is treated like a per-user Chrome that is not there: the machine-wide one is
@@ -75,12 +99,7 @@ bool StartChrome() {
         program = installed;
     }
     wchar_t parameters[kParameterChars];
-    HRESULT formatted =
-        Options.profile == nullptr
-            ? StringCchCopyW(parameters, kParameterChars, kParameters)
-            : StringCchPrintfW(parameters, kParameterChars, L"--user-data-dir=\"%ls\" %ls",
-                               Options.profile, kParameters);
-    if (FAILED(formatted)) {
+    if (!FormatParameters(Options.profile, parameters)) {
         return false;
     }
     HANDLE process = nullptr;

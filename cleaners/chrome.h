@@ -6,7 +6,8 @@
 
 // Clears Chrome's browsing data as the "chrome" token forms in TaskString and the "--profile="
 // and "--port=" options ask. True when the clear button was pressed (with a countdown of 8: when
-// the dialog closed) and the wait for the dialog ended; false when it gave up. Closes Chrome at
+// the dialog closed) and the wait for the dialog ended; false when it gave up (also when Chrome
+// would have to be started on a "--profile=" folder holding a quotation mark). Closes Chrome at
 // the end only when it started it.
 [[nodiscard]] bool CleanChrome();
 

@@ -13,6 +13,20 @@ set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
 add_test(NAME wine.stop COMMAND ${wrapper} --stop)
 set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine)
 
+# Registers test NAME running the command ARGN, a GoogleTest program under Wine. Its exit code
+# alone proves nothing: Wine's debugger may end a crashed program with 0. So the test passes only
+# on GoogleTest's summary of at least one passed case (a run of nothing, or of skipped cases only,
+# proves nothing either) and fails on any failed case, on wine-run's note of a non-zero exit code
+# (which the summary rule would otherwise ignore) and on Wine's note of an unhandled exception in
+# any process of the test. Wine's notes of its own stubs are left alone: a test calls one on
+# purpose.
+function(sweeply_add_gtest_run name)
+    add_test(NAME ${name} COMMAND ${ARGN})
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine
+        PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] [1-9][0-9]* tests?\\."
+        FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\];wine: Unhandled;wine-run: exit code")
+endfunction()
+
 # A GoogleTest executable run under Wine. SERIAL for tests that look at windows of the display.
 function(sweeply_add_test name)
     cmake_parse_arguments(T "SERIAL" "TIMEOUT" "SOURCES;LIBS;DEPENDS" ${ARGN})
@@ -24,8 +38,8 @@ function(sweeply_add_test name)
     if(NOT T_TIMEOUT)
         set(T_TIMEOUT 600)
     endif()
-    add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT ${T_TIMEOUT})
+    sweeply_add_gtest_run(${name} ${name})
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
     if(T_SERIAL)
         set_tests_properties(${name} PROPERTIES RESOURCE_LOCK display)
     endif()

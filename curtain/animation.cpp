@@ -1,46 +1,54 @@
-// The animation thread: plays the animated image at the curtain's bottom left, frame by frame,
-// with the same graphics object the painting uses, until the curtain is released.
+// The animation thread: keeps the image at the curtain's bottom left moving. It only advances
+// the frame index and invalidates the image's box; the window's own thread selects and draws the
+// frame at WM_PAINT, because a GDI+ object must never be used by two threads at once.
 #include "curtain/curtain.h"
 
-using namespace Gdiplus;
-using namespace Gdiplus::DllExports;
+#include <algorithm>
+
+#include "run/settings.h"
 
 namespace {
 
-// FrameDimensionTime: the frames of an animated GIF lie along the time dimension.
-constexpr GUID kFrameDimensionTime = {0x6aedbd6d,
-                                      0x3fb5,
-                                      0x418a,
-                                      {0x83, 0xa6, 0x7f, 0x45, 0x22, 0x9d, 0xc8, 0x72}};
 constexpr DWORD kFirstFramePauseMs = 1000;
+// A delay that is missing or under 10 ms plays as 100 ms, as browsers play such GIFs; taken as
+// it stands it would have this thread spin on a core.
+constexpr DWORD kShortestDelayMs = 10;
+constexpr DWORD kMissingDelayMs = 100;
 
 // The first delay entry, in milliseconds; every frame waits this long.
 DWORD FramePauseMs(const Animation& animation) {
-    const PropertyItem* delay = animation.frameDelay;
+    const Gdiplus::PropertyItem* delay = animation.frameDelay;
     if (delay == nullptr || delay->value == nullptr || delay->length < sizeof(UINT)) {
-        return 0;
+        return kMissingDelayMs;
     }
-    return *static_cast<const UINT*>(delay->value) * 10;
+    const DWORD pauseMs = *static_cast<const UINT*>(delay->value) * 10;
+    return pauseMs < kShortestDelayMs ? kMissingDelayMs : pauseMs;
 }
 
-void DrawFrame(const Animation& animation, UINT frame) {
-    GdipImageSelectActiveFrame(animation.image.bitmap, &kFrameDimensionTime, frame);
-    GdipDrawImageI(Curtain.graphics, animation.image.bitmap, animation.x, animation.y);
+void ShowFrame(Animation* animation, UINT frame) {
+    animation->shownFrame = static_cast<LONG>(frame);
+    const RECT box = {animation->x, animation->y,
+                      animation->x + static_cast<LONG>(animation->width),
+                      animation->y + static_cast<LONG>(animation->height)};
+    // No erase: every frame is opaque and covers the one before.
+    InvalidateRect(MainWindow, &box, FALSE);
 }
 
 }  // namespace
 
 unsigned __stdcall AnimationThread(void* parameter) {
-    const Animation& animation = *static_cast<const Animation*>(parameter);
+    Animation* animation = static_cast<Animation*>(parameter);
     Sleep(kFirstFramePauseMs);
-    const DWORD pauseMs = FramePauseMs(animation);
+    const DWORD pauseMs = FramePauseMs(*animation);
+    // An image that reports no frames plays as a still one, with the same pauses.
+    const UINT frameCount = std::max(animation->frameCount, 1u);
     // The flag is tested only between two passes, so a release waits at most one pass.
     while (Curtain.animationRunning != 0) {
-        for (UINT frame = 0; frame < animation.frameCount; ++frame) {
-            DrawFrame(animation, frame);
+        for (UINT frame = 0; frame < frameCount; ++frame) {
+            ShowFrame(animation, frame);
             Sleep(pauseMs);
         }
-        DrawFrame(animation, 0);
+        ShowFrame(animation, 0);
     }
     return 0;
 }

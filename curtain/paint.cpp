@@ -1,12 +1,12 @@
-// Painting the curtain: the logo, the status line for RunState and the help link, and at the
-// first paint the fade-in that then starts the worker and the animation.
+// Painting the curtain: the logo, the status line for RunState, the help link and the
+// animation's current frame, and at the first paint the fade-in that then starts the worker and
+// the animation.
 #include "curtain/curtain.h"
 
 #include <process.h>
 
 #include "run/run_state.h"
 #include "run/settings.h"
-#include "app/worker.h"
 
 using namespace Gdiplus;
 using namespace Gdiplus::DllExports;
@@ -21,6 +21,11 @@ constexpr int kFadeDone = 200;  // a fade level from here on means the fade-in h
 constexpr int kFadeStep = 25;
 constexpr int kFadeLast = 250;  // the last stepped alpha; 255 follows
 constexpr DWORD kFadePauseMs = 20;
+// FrameDimensionTime: the frames of an animated GIF lie along the time dimension.
+constexpr GUID kFrameDimensionTime = {0x6aedbd6d,
+                                      0x3fb5,
+                                      0x418a,
+                                      {0x83, 0xa6, 0x7f, 0x45, 0x22, 0x9d, 0xc8, 0x72}};
 
 // The family for the curtain's texts. "Verdana" where it exists; otherwise GDI+'s generic
 // sans-serif family (Wine's prefix has no Verdana, and without a family no text is drawn).
@@ -126,6 +131,31 @@ void DrawHelpLink(const TextFamily& family, GpFont* font, GpSolidFill* brush) {
     }
 }
 
+// The frame the animation thread last asked for, once it has asked for one.
+void DrawAnimationFrame() {
+    const Animation& animation = Curtain.animation;
+    const LONG frame = animation.shownFrame;
+    if (Curtain.animationRunning == 0 || frame < 0) {
+        return;
+    }
+    GdipImageSelectActiveFrame(animation.image.bitmap, &kFrameDimensionTime,
+                               static_cast<UINT>(frame));
+    GdipDrawImageI(Curtain.graphics, animation.image.bitmap, animation.x, animation.y);
+}
+
+// Whether all that needs repainting lies in the animation's box, as after the animation thread
+// moved on a frame: then the logo and the texts are not drawn at all.
+bool OnlyAnimationDirty(HRGN dirty) {
+    const Animation& animation = Curtain.animation;
+    RECT bounds;
+    if (dirty == nullptr || GetRgnBox(dirty, &bounds) == ERROR) {
+        return false;
+    }
+    return bounds.left >= animation.x && bounds.top >= animation.y &&
+           bounds.right <= animation.x + static_cast<LONG>(animation.width) &&
+           bounds.bottom <= animation.y + static_cast<LONG>(animation.height);
+}
+
 // Eleven steps of 20 ms (alpha 0, 25, ... 250), then fully opaque; the level ends at 275 so
 // that later paints skip this.
 void FadeIn() {
@@ -139,8 +169,7 @@ void FadeIn() {
 }
 
 void StartWorkerAndAnimation() {
-    WorkerThread = StartCleaningWorker();
-    if (WorkerThread == nullptr) {
+    if (Curtain.fadedIn == nullptr || !Curtain.fadedIn()) {
         // Nothing would ever close the curtain: end the run as start-up does when its worker
         // cannot start.
         PostMessageW(MainWindow, WM_CLEANING_DONE, 0, 0);
@@ -159,13 +188,34 @@ void StartWorkerAndAnimation() {
 
 }  // namespace
 
-void PaintCurtain() {
+RECT StatusStrip() {
+    return RECT{WorkArea.right - 560, kStatusTop, WorkArea.right, kStatusTop + 30};
+}
+
+void InvalidateStatusStrip() {
+    if (VisibleMode && MainWindow != nullptr) {
+        RECT strip = StatusStrip();
+        InvalidateRect(MainWindow, &strip, TRUE);
+    }
+}
+
+void PaintCurtain(HRGN dirty) {
     if (!VisibleMode) {
         return;
     }
     if (Curtain.graphics != nullptr) {
-        GdipDrawImageI(Curtain.graphics, Curtain.logo.bitmap, 10, 2);
-        PaintStatusTexts();
+        // The graphics draws on the window, not through the paint's device context, so it is
+        // clipped to what needs repainting: drawn again over pixels that were not erased, the
+        // antialiased edges of the logo and the texts would darken.
+        if (dirty != nullptr) {
+            GdipSetClipHrgn(Curtain.graphics, dirty, CombineModeReplace);
+        }
+        if (!OnlyAnimationDirty(dirty)) {
+            GdipDrawImageI(Curtain.graphics, Curtain.logo.bitmap, 10, 2);
+            PaintStatusTexts();
+        }
+        DrawAnimationFrame();
+        GdipResetClip(Curtain.graphics);
     }
     if (Curtain.fadeLevel < kFadeDone) {
         FadeIn();

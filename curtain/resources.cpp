@@ -5,12 +5,16 @@
 #include <cstring>
 
 #include "base/scoped.h"
+#include "run/run_state.h"
 #include "run/settings.h"
 
 using namespace Gdiplus;
 using namespace Gdiplus::DllExports;
 
 CurtainResources Curtain;
+ULONG_PTR GdiplusToken = 0;
+HCURSOR HandCursor = nullptr;
+HCURSOR ArrowCursor = nullptr;
 
 namespace {
 
@@ -56,6 +60,9 @@ void ReleaseAnimation(Animation* animation) {
     }
     animation->image = ImageResource{};
     animation->frameCount = 0;
+    animation->width = 0;
+    animation->height = 0;
+    animation->shownFrame = -1;
     animation->x = 0;
     animation->y = 0;
 }
@@ -131,7 +138,9 @@ bool LoadAnimation(Animation* animation) {
     }
     GpBitmap* bitmap = animation->image.bitmap;
     // The statuses below are not tested: a GIF that GDI+ opened answers them, and a zero frame
-    // count or a missing delay only leaves the animation still.
+    // count or a missing delay only leaves the animation still or slow.
+    GdipGetImageWidth(bitmap, &animation->width);
+    GdipGetImageHeight(bitmap, &animation->height);
     UINT dimensions = 0;
     GdipImageGetFrameDimensionsCount(bitmap, &dimensions);
     if (dimensions > 0) {
@@ -153,7 +162,18 @@ bool LoadAnimation(Animation* animation) {
     return true;
 }
 
-bool SetUpCurtain() {
+bool StartGdiplus() {
+    GdiplusStartupInput input;  // version 1, no debug callback, nothing suppressed
+    return GdiplusStartup(&GdiplusToken, &input, nullptr) == Ok;
+}
+
+void LoadCurtainCursors() {
+    HandCursor = LoadCursorW(nullptr, IDC_HAND);
+    ArrowCursor = LoadCursorW(nullptr, IDC_ARROW);
+}
+
+bool SetUpCurtain(bool (*fadedIn)()) {
+    Curtain.fadedIn = fadedIn;
     if (GdipCreateFromHWND(MainWindow, &Curtain.graphics) != Ok || Curtain.graphics == nullptr) {
         Curtain.graphics = nullptr;
         return FailSetUp();
@@ -179,10 +199,12 @@ bool SetUpCurtain() {
     }
     Curtain.animation.x = kAnimationX;
     Curtain.animation.y = bottom - kAnimationUp;
+    SetRunStateListener(InvalidateStatusStrip);
     return true;
 }
 
 void ReleaseCurtain() {
+    SetRunStateListener(nullptr);
     StopAnimationThread();
     ReleaseAnimation(&Curtain.animation);
     DeleteRegion(&Curtain.helpLink);

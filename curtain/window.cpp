@@ -30,16 +30,33 @@ void OnDestroy() {
 }
 
 void OnPaint(HWND window) {
+    // What needs repainting, taken before BeginPaint validates it: the curtain's drawing does
+    // not go through the paint's device context and is clipped to this instead.
+    HRGN dirty = CreateRectRgn(0, 0, 0, 0);
+    if (dirty != nullptr && GetUpdateRgn(window, dirty, FALSE) == ERROR) {
+        DeleteObject(dirty);
+        dirty = nullptr;
+    }
     PAINTSTRUCT paint;
     BeginPaint(window, &paint);
-    PaintCurtain();
+    PaintCurtain(dirty);
     EndPaint(window, &paint);
+    if (dirty != nullptr) {
+        DeleteObject(dirty);
+    }
 }
 
 void OnKeyDown(WPARAM key) {
     if (key == VK_ESCAPE && RunState < Aborting) {
         AskOrConfirmAbort();
     }
+}
+
+// Alt+F4, or a WM_CLOSE from another program, counts as Escape: the window stays until the
+// worker ends the run, since without it nothing could abort the run any more while the worker
+// went on driving other programs' windows.
+void OnClose() {
+    OnKeyDown(VK_ESCAPE);
 }
 
 void OnMouseMove(int x, int y) {
@@ -94,6 +111,9 @@ LRESULT CALLBACK SweeplyWindowProc(HWND window, UINT message, WPARAM wParam, LPA
             return 0;
         case WM_KEYDOWN:
             OnKeyDown(wParam);
+            return 0;
+        case WM_CLOSE:
+            OnClose();
             return 0;
         case WM_MOUSEMOVE:
             OnMouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));

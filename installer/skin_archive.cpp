@@ -5,7 +5,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cwchar>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "base/scoped.h"
 #include "installer/file_replace.h"
@@ -20,13 +24,31 @@ constexpr wchar_t kSkinIniEntry[] = L"skin.ini";
 constexpr wchar_t kImageFileName[] = L"\\2963edc3-e519-4153-a191-18f2e5fc1401";
 constexpr uint32_t kDirectoryAttribute = 0x10;
 
-// A folder entry: the directory attribute, or a name ending in a slash, which is how the zip
-// format itself marks folders (tools that set no attributes, Python's zipfile among them, leave
-// only that mark; taken as files, such entries would be empty and end the update).
+// A folder entry: empty, and marked as a folder by the directory attribute or by a name ending in
+// a forward slash, the zip format's own mark (tools that set no attributes, Python's zipfile among
+// them, leave only that). A backslash is no folder mark; an entry with bytes is always a file,
+// whatever its name or attributes say, so that its bytes are carried over.
 bool IsFolderEntry(const ArchiveEntry& entry) {
     size_t length = wcslen(entry.name);
-    return (entry.attributes & kDirectoryAttribute) != 0 ||
-           (length > 0 && (entry.name[length - 1] == L'/' || entry.name[length - 1] == L'\\'));
+    bool marked = (entry.attributes & kDirectoryAttribute) != 0 ||
+                  (length > 0 && entry.name[length - 1] == L'/');
+    return marked && entry.uncompressedSize == 0;
+}
+
+// The name an entry gets in the new archive: the writer's forward slashes, a folder's final one.
+std::wstring NewArchiveName(const ArchiveEntry& entry, bool folder) {
+    std::wstring name = entry.name;
+    std::replace(name.begin(), name.end(), L'\\', L'/');
+    if (folder && (name.empty() || name.back() != L'/')) {
+        name += L'/';
+    }
+    return name;
+}
+
+// True when two of `names` are the same: their entries would become one in the new archive.
+bool HasTwins(std::vector<std::wstring> names) {
+    std::sort(names.begin(), names.end());
+    return std::adjacent_find(names.begin(), names.end()) != names.end();
 }
 
 struct ArchiveTraits {
@@ -79,6 +101,9 @@ ArchiveResult CopyEntries(ArchiveHandle* reader, ArchiveHandle* writer) {
     }
     int32_t count = entry.index;
     WorkBuffer buffer;
+    // Every name the new archive will hold, the image added after these entries included.
+    std::vector<std::wstring> names(1, kImageEntry);
+    names.reserve(static_cast<size_t>(count) + 1);
     for (int32_t index = 0; index < count; ++index) {
         result = GetArchiveEntry(reader, index, &entry);
         if (result != ArchiveResult::Ok) {
@@ -87,13 +112,17 @@ ArchiveResult CopyEntries(ArchiveHandle* reader, ArchiveHandle* writer) {
         if (wcscmp(entry.name, kImageEntry) == 0) {
             continue;
         }
-        result = IsFolderEntry(entry) ? AddFolderEntry(writer, entry.name)
-                                      : CopyFileEntry(reader, writer, entry, buffer);
+        bool folder = IsFolderEntry(entry);
+        names.push_back(NewArchiveName(entry, folder));
+        result = folder ? AddFolderEntry(writer, entry.name)
+                        : CopyFileEntry(reader, writer, entry, buffer);
         if (result != ArchiveResult::Ok) {
             return result;
         }
     }
-    return ArchiveResult::Ok;
+    // Names that the reader gives alike (a name cut at its length limit, prefixes stripped) or
+    // that the writer's slashes make alike: one entry would hide the other, so nothing is written.
+    return HasTwins(std::move(names)) ? ArchiveResult::DamagedArchive : ArchiveResult::Ok;
 }
 
 }  // namespace

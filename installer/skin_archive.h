@@ -16,5 +16,6 @@
 // "buttons/sweeply.png", "skin.ini" given the key Sweeply=buttons/sweeply.png in [Images], and the
 // file at `imagePath` added last as "buttons/sweeply.png". The old archive is replaced in one
 // step only after everything else succeeded. Ok, or the code of the first failure (the archive
-// then stays byte for byte as it was).
+// then stays byte for byte as it was); DamagedArchive when two entries would end up under one
+// name.
 [[nodiscard]] ArchiveResult UpdateSkinArchive(const wchar_t* skinPath, const wchar_t* imagePath);

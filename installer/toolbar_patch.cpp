@@ -16,7 +16,9 @@ constexpr wchar_t kButtonKey[] = L"Button3001, \"Sweeply\"";
 constexpr wchar_t kValueHead[] =
     L"\"Delete private data, , , \"Delete private data and erase the internet history and other "
     L"tracks on your computer\", \"Sweeply\" & Click default button & Execute program, \"";
-constexpr wchar_t kValueTail[] = L"\",\"opera/f cc\"";
+// The last quotation mark closes the whole value, as the head's first one opened it: the profile
+// functions strip that pair on reading, and Opera then sees "opera/f cc" closed.
+constexpr wchar_t kValueTail[] = L"\",\"opera/f cc\"\"";
 constexpr wchar_t kAppPathsKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Sweeply.exe";
 
@@ -66,9 +68,11 @@ bool CopyDefaultSection(const OperaLocation& opera, wchar_t (&target)[kInstaller
         return false;
     }
     wchar_t copy[kCopyChars];
+    // Nothing is written yet. A cut list would lose default buttons; an empty one (no section,
+    // or one without entries) would leave the user a toolbar holding only the Sweeply button.
     DWORD length = GetPrivateProfileSectionW(kSection, copy, kCopyChars, source);
-    if (length == kCopyCutShort) {
-        return false;  // a cut list would lose default buttons; nothing is written yet
+    if (length == 0 || length == kCopyCutShort) {
+        return false;
     }
     if (!JoinText(target, {opera.profileDir, L"\\toolbar\\standard_toolbar.ini"})) {
         return false;

@@ -3,6 +3,7 @@
 #include "run/command_line.h"
 
 #include <cwchar>
+#include <vector>
 
 namespace {
 
@@ -48,4 +49,28 @@ bool DeriveVisibleMode(const wchar_t* task) {
 
 bool LineNeedsElevation(const wchar_t* line) {
     return Has(line, L"cc") || Has(line, L"n360v3");
+}
+
+std::wstring BuildElevatedLine(const wchar_t* line) {
+    std::vector<wchar_t> copy(line, line + wcslen(line) + 1);
+    LaunchOptions options;
+    std::wstring elevated = CutCommandLine(copy.data(), &options);
+    // A valued marker is left in the task text only when it opens the line; its value, running
+    // on to the next option, then holds the tokens. Its "=" becomes a blank: the copy reads no
+    // value, and no token is made or broken, since no token holds a "=" or a blank.
+    for (size_t i = 0; i < kValuedMarkerCount; ++i) {
+        size_t length = wcslen(kOptionMarkers[i]);
+        for (size_t at = elevated.find(kOptionMarkers[i]); at != std::wstring::npos;
+             at = elevated.find(kOptionMarkers[i], at + length)) {
+            elevated[at + length - 1] = L' ';
+        }
+    }
+    // A flag can stand in the task text only at its start, where the copy finds it again.
+    if (options.lso && elevated.find(L"--lso") == std::wstring::npos) {
+        elevated += L" --lso";
+    }
+    if (options.sl && elevated.find(L"--sl") == std::wstring::npos) {
+        elevated += L" --sl";
+    }
+    return elevated;
 }

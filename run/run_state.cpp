@@ -1,19 +1,17 @@
-// The shared run status and the repaint of the status line that follows each change.
+// The shared run status, and the word to whoever shows it after each change.
 #include "run/run_state.h"
-
-#include "run/settings.h"
 
 volatile LONG RunState = Running;
 
-RECT StatusStrip() {
-    return RECT{WorkArea.right - 560, 30, WorkArea.right, 60};
-}
+namespace {
 
-void InvalidateStatusStrip() {
-    if (VisibleMode && MainWindow != nullptr) {
-        RECT strip = StatusStrip();
-        InvalidateRect(MainWindow, &strip, TRUE);
-    }
+// Set once at start-up, before the worker exists; read-only afterwards.
+void (*RunStateListener)() = nullptr;
+
+}  // namespace
+
+void SetRunStateListener(void (*listener)()) {
+    RunStateListener = listener;
 }
 
 bool AdvanceRunState(LONG value) {
@@ -23,7 +21,9 @@ bool AdvanceRunState(LONG value) {
             return false;
         }
         if (InterlockedCompareExchange(&RunState, value, current) == current) {
-            InvalidateStatusStrip();
+            if (RunStateListener != nullptr) {
+                RunStateListener();
+            }
             return true;
         }
     }

@@ -24,12 +24,10 @@ extern volatile LONG RunState;
 }
 
 // Moves RunState from Running or AbortAsked to `value` in one atomic step, so that an abort the
-// user confirms at the same moment is never overwritten, and has the status line repainted.
+// user confirms at the same moment is never overwritten, then tells the listener.
 // False when the user's say had already ended (RunState 2 or more).
 [[nodiscard]] bool AdvanceRunState(LONG value);
 
-// Invalidates StatusStrip (with erase) so that the window repaints the status line.
-void InvalidateStatusStrip();
-
-// The status line's rectangle in window coordinates.
-[[nodiscard]] RECT StatusStrip();
+// Who is told of each change AdvanceRunState makes (on the thread that made it): the curtain,
+// which repaints its status line. Null, the default, tells nobody.
+void SetRunStateListener(void (*listener)());

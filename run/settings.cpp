@@ -16,7 +16,3 @@ HANDLE WorkerThread = nullptr;
 bool TaskHas(const wchar_t* token) {
     return wcsstr(TaskString, token) != nullptr;
 }
-
-ULONG_PTR GdiplusToken = 0;
-HCURSOR HandCursor = nullptr;
-HCURSOR ArrowCursor = nullptr;

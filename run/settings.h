@@ -38,8 +38,3 @@ extern HANDLE WorkerThread;           // the cleaning worker, once started
 
 // True when `token` occurs in TaskString (case-sensitive substring).
 [[nodiscard]] bool TaskHas(const wchar_t* token);
-
-// Visible mode only: GDI+ token from start-up (released with the curtain) and the two cursors.
-extern ULONG_PTR GdiplusToken;
-extern HCURSOR HandCursor;
-extern HCURSOR ArrowCursor;

@@ -65,6 +65,18 @@ void ApplyExtendedTimestamp(const std::vector<uint8_t>& extra, ArchiveEntry* ent
     }
 }
 
+// The stored name in UTF-16: UTF-8 when flag bit 11 says so, or when the bytes are UTF-8 anyway
+// (many tools store UTF-8 without the flag); otherwise code page 437, the format's default, as
+// Windows' own zip folders and older tools wrote names. ASCII reads the same either way.
+void DecodeStoredName(const ArchiveReaderState& state, ArchiveChar* out, size_t capacity) {
+    bool cut = state.record.nameLength > state.nameBytes;
+    if ((state.record.flags & 0x0800) != 0 || IsUtf8(state.name, state.nameBytes, cut)) {
+        DecodeUtf8(state.name, state.nameBytes, out, capacity);
+    } else {
+        DecodeCp437(state.name, state.nameBytes, out, capacity);
+    }
+}
+
 ArchiveResult DescribeEntry(ArchiveReaderState* state, int32_t index, ArchiveEntry* entry) {
     if (!MoveCursorTo(state, static_cast<uint32_t>(index))) {
         return ArchiveResult::DamagedArchive;
@@ -73,6 +85,10 @@ ArchiveResult DescribeEntry(ArchiveReaderState* state, int32_t index, ArchiveEnt
     uint64_t dataStart;
     if (!CheckLocalHeader(state, &extraStart, &dataStart)) {
         return ArchiveResult::DamagedArchive;
+    }
+    // A name or extra field that runs past the end of the file cannot be read whole.
+    if (dataStart > state->fileSize) {
+        return ArchiveResult::ReadFailed;
     }
     std::vector<uint8_t> extra(dataStart - extraStart);
     // The extra field often came in with the local header; otherwise it is read on its own.
@@ -90,7 +106,7 @@ ArchiveResult DescribeEntry(ArchiveReaderState* state, int32_t index, ArchiveEnt
     ArchiveEntry out{};
     out.index = index;
     ArchiveChar decoded[kArchiveNameUnits];
-    DecodeUtf8(state->name, state->nameBytes, decoded, kArchiveNameUnits);
+    DecodeStoredName(*state, decoded, kArchiveNameUnits);
     const ArchiveChar* name = StripNamePrefix(decoded);
     size_t units = 0;
     while (name[units] != 0 && units < kArchiveNameUnits - 1) {

@@ -168,9 +168,6 @@ bool CheckLocalHeader(ArchiveReaderState* state, uint64_t* extraStart, uint64_t*
     }
     *extraStart = position + kLocalHeaderSize + nameLength;
     *dataStart = *extraStart + extraLength;
-    if (*dataStart > state->fileSize) {
-        return false;
-    }
     state->checkedEntry = state->cursorNumber;
     state->checkedExtraStart = *extraStart;
     state->checkedDataStart = *dataStart;

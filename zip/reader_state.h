@@ -105,8 +105,9 @@ struct ArchiveReaderState {
 [[nodiscard]] bool MoveCursorTo(ArchiveReaderState* state, uint32_t index);
 
 // Checks the local header of the cursor's entry against its central record; on success gives the
-// absolute positions of the local extra field and of the entry data. The bytes read from the
-// header on are kept in localBytes (localGot of them).
+// absolute positions of the local extra field and of the entry data, which the caller checks
+// against the file size. The bytes read from the header on are kept in localBytes (localGot of
+// them).
 [[nodiscard]] bool CheckLocalHeader(ArchiveReaderState* state,
                                     uint64_t* extraStart,
                                     uint64_t* dataStart);

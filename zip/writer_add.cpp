@@ -15,6 +15,8 @@ constexpr uint32_t kMemoryAttributes = 0x80000000;
 constexpr uint32_t kFolderAttributes = 0x41C00010;
 constexpr uint32_t kMaxNameBytes = kArchiveNameUnits - 1;
 constexpr uint32_t kDeflateInput = 1 << 18;
+constexpr size_t kMaxEntries = 0xFFFF;  // the end record counts entries in 16 bits
+constexpr uint16_t kUtf8NameFlag = 0x0800;
 
 struct AddRequest {
     SourceKind kind;
@@ -89,6 +91,15 @@ bool TakeName(const ArchiveChar* name, ArchiveChar* out, size_t* length) {
     out[n] = 0;
     *length = n;
     return n != 0;
+}
+
+bool IsAscii(const char* text, size_t length) {
+    for (size_t i = 0; i < length; ++i) {
+        if (static_cast<uint8_t>(text[i]) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
 }
 
 ArchiveResult SetUpSource(ArchiveWriterState* state, const AddRequest& request) {
@@ -204,7 +215,20 @@ ArchiveResult AddEntry(ArchiveHandle* handle, const AddRequest& request) {
         record.name[nameBytes] = 0;
     }
     record.nameLength = static_cast<uint16_t>(nameBytes);
+    // One entry more than the end record can count would make the archive look empty or short:
+    // the add is refused, and latched like a full image, so that no image is handed out.
+    if (state->entries.size() >= kMaxEntries) {
+        state->source.file.Reset();
+        state->latched = ArchiveResult::WriteFailed;
+        return ArchiveResult::WriteFailed;
+    }
     FillRecord(state, method, &record);
+    // Bit 11 tells other tools that the name is UTF-8 rather than code page 437; ASCII names,
+    // the same in both, go without it as they always did.
+    if (!IsAscii(record.name, nameBytes)) {
+        record.flags |= kUtf8NameFlag;
+        record.localFlags |= kUtf8NameFlag;
+    }
     if (method == 8 && !PrepareCompressor(state)) {
         state->source.file.Reset();
         return ArchiveResult::WriteFailed;

@@ -66,6 +66,7 @@ struct Compressor {
 
 struct ArchiveWriterState {
     zipos::PagedImage image;
+    // Ok until a write does not fit (BufferSize) or an add would pass 65 535 entries (WriteFailed).
     ArchiveResult latched = ArchiveResult::Ok;
     uint32_t bytesWritten = 0;
     uint8_t* base = nullptr;

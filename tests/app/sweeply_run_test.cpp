@@ -1,9 +1,10 @@
 // Sweeply.exe run as a whole under Wine: a silent run from command line to exit, the follow-up
-// program of "--ext=" started with exactly the "--args=" text, and a DLL planted beside the
-// program left unloaded.
+// program of "--ext=" started with exactly the "--args=" text, the elevated re-launch, and a DLL
+// planted beside the program left unloaded.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/support/test_support.h"
 
@@ -50,21 +51,69 @@ TEST(SweeplyRun, FollowUpProgramGetsTheArgumentsAsTheyStand) {
     EXPECT_TRUE(WaitNoChildren(run.processId, 10000));
 }
 
-TEST(SweeplyRun, FollowUpProgramWithoutArguments) {
+// Runs Sweeply on `task` as a user without administrator rights: its first thread impersonates
+// this process's token with the Administrators group made deny-only, so the membership test says
+// no, while what it starts (Wine's "runas" included) gets the full token, as a consented
+// elevation would.
+RunResult RunSweeplyAsStandardUser(const std::wstring& task) {
+    RunResult result;
+    std::wstring text = Quote(BinPath(L"Sweeply.exe")) + L" " + task;
+    std::vector<wchar_t> line(text.c_str(), text.c_str() + text.size() + 1);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                        nullptr, &startup, &info)) {
+        return result;
+    }
+    BYTE sid[SECURITY_MAX_SID_SIZE];
+    DWORD sidSize = sizeof(sid);
+    HANDLE own = nullptr;
+    HANDLE restricted = nullptr;
+    HANDLE impersonation = nullptr;
+    SID_AND_ATTRIBUTES administrators = {sid, 0};
+    bool ready =
+        CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &sidSize) &&
+        OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &own) &&
+        CreateRestrictedToken(own, 0, 1, &administrators, 0, nullptr, 0, nullptr, &restricted) &&
+        DuplicateTokenEx(restricted, TOKEN_IMPERSONATE | TOKEN_QUERY, nullptr,
+                         SecurityImpersonation, TokenImpersonation, &impersonation) &&
+        SetThreadToken(&info.hThread, impersonation);
+    for (HANDLE token : {own, restricted, impersonation}) {
+        if (token != nullptr) {
+            CloseHandle(token);
+        }
+    }
+    result.started = ready;
+    result.processId = info.dwProcessId;
+    if (!ready) {
+        TerminateProcess(info.hProcess, 1);
+    } else {
+        ResumeThread(info.hThread);
+        result.finished = WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0;
+        GetExitCodeProcess(info.hProcess, &result.exitCode);
+    }
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return result;
+}
+
+TEST(SweeplyRun, ElevatedCopyStartsNothingNamedOnTheLineAndTheUserStartsTheFollowUp) {
     TempFolder folder;
     std::wstring log = folder / L"recorder.log";
     ScopedEnv logVariable(L"SWEEPLY_STANDIN_LOG", log);
-    // With the option first the whole line is the task string: a copy in the temporary folder
-    // keeps the build's own path (which may hold a token such as "opera") out of it.
-    std::wstring recorder = folder / L"recorder.exe";
-    ASSERT_TRUE(CopyFileW(BinPath(L"recorder.exe").c_str(), recorder.c_str(), FALSE));
+    std::wstring recorder = BinPath(L"recorder.exe");
 
-    RunResult run = RunSweeply(L"--ext=" + recorder);
+    // "cc/auto" asks for the elevated copy. Were "--port=" handed on, the copy's Chrome cleaner
+    // would start the recorder as Chrome; were "--ext=", the copy would start the follow-up.
+    RunResult run =
+        RunSweeplyAsStandardUser(L"chrome/f cc/auto --port=" + recorder + L" --ext=" + recorder);
+    ASSERT_TRUE(run.started);
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0u);
-    std::vector<std::string> lines = ReadLog(log, 1, 10000);
-    ASSERT_GE(lines.size(), 1u);
-    EXPECT_EQ(lines[0], "started []");
+    std::vector<std::string> lines = ReadLog(log, 3, 10000);
+    EXPECT_EQ(LinesStartingWith(lines, {"started", "parent"}),
+              (std::vector<std::string>{"started []", "parent " + std::to_string(run.processId)}));
     EXPECT_TRUE(WaitNoChildren(run.processId, 10000));
 }
 

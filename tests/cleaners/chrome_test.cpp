@@ -1,6 +1,7 @@
 // CleanChrome against the Chrome stand-in, laid out where Chrome installs itself or given by
-// "--port=": the start and its parameters, the token forms, the countdown, leftover dialogs, and
-// a Chrome that was already running. FindClearButton also on windows of this process.
+// "--port=": the start and every parameter as Chrome reads it, the token forms, the countdown,
+// leftover dialogs, and a Chrome that was already running. FindClearButton also on windows of
+// this process.
 #include "cleaners/chrome.h"
 
 #include <gtest/gtest.h>
@@ -18,11 +19,29 @@ namespace {
 
 using namespace testing_support;
 
-constexpr char kParameters[] =
-    "--no-default-browser-check --disable-application-cache --disable-extensions "
-    "--disable-web-resources --disable-java --disable-sync --disable-plugins "
-    "--disable-dev-tools about:blank";
 constexpr char kClear[] = "Clear browsing data";
+
+// The stand-in's log line for a start: every argument as Chrome's own parsing gives it, after
+// "--user-data-dir=" with `userData` when one is given.
+std::string StartedWith(const std::wstring* userData) {
+    std::vector<std::string> arguments = {"--no-default-browser-check",
+                                          "--disable-application-cache",
+                                          "--disable-extensions",
+                                          "--disable-web-resources",
+                                          "--disable-java",
+                                          "--disable-sync",
+                                          "--disable-plugins",
+                                          "--disable-dev-tools",
+                                          "about:blank"};
+    if (userData != nullptr) {
+        arguments.insert(arguments.begin(), "--user-data-dir=" + Narrow(*userData));
+    }
+    std::string line = "chrome started " + std::to_string(arguments.size());
+    for (const std::string& argument : arguments) {
+        line += " [" + argument + "]";
+    }
+    return line;
+}
 
 // Chrome's own folder under a special folder: "Application\chrome.exe" and "User Data".
 std::wstring ChromeFolder(int csidl) {
@@ -130,21 +149,28 @@ TEST_F(ChromeCleaner, GivesUpWithoutStartingAnything) {
     EXPECT_FALSE(CleanChrome()) << "aborted";
     RunState = Running;
 
-    // 314 characters of profile make the parameters 512 characters: one too many.
-    std::wstring profile = L"C:\\" + std::wstring(311, L'p');
+    // A quotation mark would close the quotes and add parameters of its own.
+    std::wstring injected = temp_ / L"x\" --load-extension=C:\\evil \"y";
+    Options.profile = injected.c_str();
+    EXPECT_FALSE(CleanChrome()) << "quotation mark";
+
+    // 314 characters of parameters text for the profile (its closing backslash is written twice)
+    // make the parameters 512 characters: one too many.
+    std::wstring profile = L"C:\\" + std::wstring(309, L'p') + L"\\";
     Options.profile = profile.c_str();
     EXPECT_FALSE(CleanChrome()) << "parameters too long";
 
     EXPECT_EQ(IndexOfPrefix(Log(), "chrome started"), -1);
     EXPECT_EQ(CountProcesses(L"chrome.exe"), 0);
 
-    // One character less fits exactly: Chrome is started with it.
-    profile.pop_back();
+    // One character less fits exactly: Chrome is started with it, and then, as Chrome does with a
+    // data folder that no path can name, opens no window.
+    profile.erase(3, 1);
     Options.profile = profile.c_str();
-    EXPECT_TRUE(CleanChrome());
-    EXPECT_NE(IndexOf(LogOfFinishedRun(), "chrome started [--user-data-dir=\"" + Narrow(profile) +
-                                              "\" " + kParameters + "]"),
-              -1);
+    EXPECT_FALSE(CleanChrome());
+    std::vector<std::string> lines = Log();
+    EXPECT_EQ(IndexOf(lines, StartedWith(&profile)), 0);
+    EXPECT_NE(IndexOf(lines, "chrome unusable user data"), -1);
 }
 
 TEST_F(ChromeCleaner, StartsTheInstalledChromeHiddenClearsAndClosesIt) {
@@ -152,7 +178,7 @@ TEST_F(ChromeCleaner, StartsTheInstalledChromeHiddenClearsAndClosesIt) {
     std::wstring userData = ChromeFolder(CSIDL_LOCAL_APPDATA) + L"\\User Data";
     ASSERT_TRUE(CleanChrome());
     std::vector<std::string> lines = LogOfFinishedRun();
-    EXPECT_EQ(IndexOf(lines, std::string("chrome started [") + kParameters + "]"), 0);
+    EXPECT_EQ(IndexOf(lines, StartedWith(nullptr)), 0);
     EXPECT_NE(IndexOf(lines, "chrome module [" + Narrow(program) + "]"), -1);
     int hidden = IndexOf(lines, "chrome main hidden");
     int command = IndexOf(lines, "chrome command 40013");
@@ -187,21 +213,21 @@ TEST_F(ChromeCleaner, PortProgramAndProfileFolderReplaceTheInstalledOnes) {
     std::wstring installedData = ChromeFolder(CSIDL_LOCAL_APPDATA) + L"\\User Data";
     Install(CSIDL_LOCAL_APPDATA);
     std::wstring port = temp_ / L"Portable Chrome\\chrome.exe";
-    std::wstring profile = temp_ / L"My Profile";
+    std::wstring folder = temp_ / L"Chrome Data";
+    // A closing backslash must not turn the closing quote into part of the folder's name.
+    std::wstring profile = folder + L"\\";
     ASSERT_TRUE(MakeFolders(temp_ / L"Portable Chrome"));
     ASSERT_TRUE(CopyFileW(BinPath(L"chrome.exe").c_str(), port.c_str(), FALSE));
-    ASSERT_TRUE(MakeProfile(profile));
+    ASSERT_TRUE(MakeProfile(folder));
     Options.port = port.c_str();
     Options.profile = profile.c_str();
 
     ASSERT_TRUE(CleanChrome());
     std::vector<std::string> lines = LogOfFinishedRun();
-    EXPECT_EQ(IndexOf(lines, "chrome started [--user-data-dir=\"" + Narrow(profile) + "\" " +
-                                 kParameters + "]"),
-              0);
+    EXPECT_EQ(IndexOf(lines, StartedWith(&profile)), 0);
     EXPECT_NE(IndexOf(lines, "chrome module [" + Narrow(port) + "]"), -1);
     EXPECT_NE(IndexOf(lines, "chrome cleared 2 files in [" + Narrow(profile) + "]"), -1);
-    EXPECT_TRUE(ProfileCleared(profile));
+    EXPECT_TRUE(ProfileCleared(folder));
     EXPECT_FALSE(ProfileCleared(installedData));
 }
 
@@ -217,7 +243,7 @@ TEST_F(ChromeCleaner, RunningChromeIsUsedAsItIsAndLeftOpen) {
     ASSERT_TRUE(CleanChrome());
 
     std::vector<std::string> lines = Log(8, 10000);
-    EXPECT_EQ(IndexOf(lines, "chrome started [about:blank]"), 0);
+    EXPECT_EQ(IndexOf(lines, "chrome started 1 [about:blank]"), 0);
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
                             [](const std::string& l) { return l.rfind("chrome started", 0) == 0; }),
               1)

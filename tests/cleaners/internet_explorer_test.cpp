@@ -61,16 +61,20 @@ void DeleteFilesIn(const std::wstring& folder) {
 // Puts the stand-in module (or its build without the dialog entry) where Internet Explorer's
 // lies, keeping Wine's own file aside, and puts Wine's back afterwards. Wine 8 loads a native
 // file found there with its default load order, for LoadLibraryW in this process and in rundll32
-// alike (both by full path); its own copy carries a builtin marker and then loads its builtin.
+// alike (both by full path); its own copy carries a builtin marker (at 0x40, in place of the DOS
+// stub) and then loads its builtin.
 // Plants one file in each of the three folders the module clears.
 class InternetExplorer : public ::testing::Test {
   protected:
     void SetUp() override {
         module_ = SpecialFolder(CSIDL_SYSTEM) + L"\\inetcpl.cpl";
         original_ = module_ + L".sweeply-original";
-        if (!FileExists(original_)) {
-            ASSERT_TRUE(CopyFileW(module_.c_str(), original_.c_str(), TRUE));
+        // A case or run that ended without putting Wine's module back left its copy aside.
+        if (FileExists(original_)) {
+            ASSERT_TRUE(PutWineModuleBack());
         }
+        ASSERT_TRUE(IsWineOwnModule(module_)) << "the prefix has lost Wine's inetcpl.cpl";
+        ASSERT_TRUE(CopyFileW(module_.c_str(), original_.c_str(), TRUE));
         Install(L"inetcpl.cpl");
         // Other tests share the prefix and leave working files in these folders (SweeplyOpera
         // keeps two in the Internet cache): start from folders that hold only what is planted.
@@ -89,9 +93,18 @@ class InternetExplorer : public ::testing::Test {
         for (const std::wstring& file : planted_) {
             DeleteFileW(file.c_str());
         }
-        EXPECT_TRUE(CopyFileW(original_.c_str(), module_.c_str(), FALSE));
-        DeleteFileW(original_.c_str());
+        EXPECT_TRUE(PutWineModuleBack());
         RunState = Running;
+    }
+    // Copies Wine's module back and only then deletes its copy, so that a failed copy leaves it
+    // for the next set-up. Retried for a while: a rundll32 that Sweeply started may still hold
+    // the stand-in.
+    bool PutWineModuleBack() {
+        auto copyBack = [&] { return CopyFileW(original_.c_str(), module_.c_str(), FALSE); };
+        return WaitFor(copyBack, 10000) && DeleteFileW(original_.c_str());
+    }
+    static bool IsWineOwnModule(const std::wstring& path) {
+        return ReadTextFile(path).find("Wine builtin DLL") == 0x40;
     }
     void RestoreWineModule() { ASSERT_TRUE(CopyFileW(original_.c_str(), module_.c_str(), FALSE)); }
     void Install(const wchar_t* build) {

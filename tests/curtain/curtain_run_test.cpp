@@ -1,10 +1,11 @@
 // Shown runs under Wine, judged by the screen: the curtain's pictures and texts for each state,
-// Escape and the close mark, the cursor, the help link and the home page, the order of fade-in,
-// worker and animation, and the release of everything with the window. Most runs use the probe
-// build (Sweeply's own start-up and curtain over a step that holds the curtain open).
+// Escape, closing and the close mark, the cursor, the help link and the home page, the order of
+// fade-in, worker and animation, and the release of everything with the window. Most runs use the
+// probe build (Sweeply's own start-up and curtain over a step that holds the curtain open).
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -50,6 +51,7 @@ struct Layout {
     RECT statusLeft;   // where only the long texts reach: question, warning, shutting down
     RECT statusRight;  // where the close mark and the red "X" stand
     RECT complete;     // the middle of "Cleaning Complete!", which no other text reaches
+    RECT strip;        // the whole status line
     RECT animation;
     RECT helpLink;
 };
@@ -63,6 +65,7 @@ Layout CurtainLayout() {
     l.statusLeft = {l.right - 560, 30, l.right - 260, 60};
     l.statusRight = {l.right - 58, 30, l.right, 60};
     l.complete = {l.right - 250, 30, l.right - 100, 60};
+    l.strip = {l.right - 560, 30, l.right, 60};
     l.animation = {26, l.bottom - 72, 26 + 64, l.bottom - 72 + 47};
     l.helpLink = {l.right - 240, l.bottom - 52, l.right, l.bottom - 8};
     return l;
@@ -148,10 +151,6 @@ class CurtainRun : public ::testing::Test {
         mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
     }
 
-    // Has the curtain's thread handle a message, so that what the animation thread drew
-    // reaches the screen (Wine shows another thread's drawing only then).
-    void Nudge() { SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_BLOCK, 2000, nullptr); }
-
     TempFolder folder_;
     std::wstring log_ = folder_ / L"probe.log";
     std::wstring hold_ = folder_ / L"hold";
@@ -163,7 +162,8 @@ class CurtainRun : public ::testing::Test {
 };
 
 TEST_F(CurtainRun, ShowsLogoAnimationAndTextsThenCompletes) {
-    ASSERT_NO_FATAL_FAILURE(Start(L"SweeplyProbe.exe", L"opera"));
+    // This probe's animation gives no frame delay: it must play at 100 ms a frame.
+    ASSERT_NO_FATAL_FAILURE(Start(L"SweeplyProbeZeroDelay.exe", L"opera"));
     const Layout& l = layout_;
     EXPECT_EQ(GetWindowLongW(window_, GWL_EXSTYLE) & (WS_EX_LAYERED | WS_EX_TOPMOST),
               WS_EX_LAYERED | WS_EX_TOPMOST);
@@ -176,7 +176,6 @@ TEST_F(CurtainRun, ShowsLogoAnimationAndTextsThenCompletes) {
 
     ASSERT_TRUE(WaitFor([&] { return HasPrefix(Log(), "watch alpha=255 worker=1 animation=1"); }));
     Sleep(1200);  // the animation's first frame comes a second after its thread starts
-    Nudge();
     Screenshot first = WaitForStatus(Status::Running);
     ASSERT_GT(first.width, 0) << "no close mark in the status line";
     for (POINT p : {POINT{l.right / 2, l.bottom / 2}, POINT{400, 300}, POINT{l.right - 5, 100},
@@ -200,7 +199,6 @@ TEST_F(CurtainRun, ShowsLogoAnimationAndTextsThenCompletes) {
     bool changed = WaitFor(
         [&] {
             Sleep(170);
-            Nudge();
             return !CaptureScreen().SameIn(first, l.animation);
         },
         5000);
@@ -210,8 +208,21 @@ TEST_F(CurtainRun, ShowsLogoAnimationAndTextsThenCompletes) {
     DeleteFileW(hold_.c_str());
     Screenshot complete = WaitForStatus(Status::Complete);
     EXPECT_GT(complete.width, 0) << "no \"Cleaning Complete!\"";
+    EXPECT_TRUE(complete.SameIn(first, logo)) << "the logo was drawn over itself";
     Keep(complete, L"curtain-complete");
     EXPECT_EQ(Finish(), 0u);
+
+    // Only the window's thread may use GDI+, and frames come at most every 100 ms (with a
+    // repeat of frame 0 after each pass and a few repaints): a spinning thread makes hundreds.
+    std::vector<std::string> lines = Log();
+    int line = IndexOfPrefix(lines, "animation drawn=");
+    ASSERT_NE(line, -1);
+    unsigned long drawn = 0, ms = 0, offThread = 1;
+    ASSERT_EQ(sscanf(lines[line].c_str(), "animation drawn=%lu ms=%lu offThread=%lu", &drawn, &ms,
+                     &offThread),
+              3);
+    EXPECT_EQ(offThread, 0u) << "GDI+ used off the window's thread";
+    EXPECT_LE(drawn, 5 + ms / 40) << lines[line];
 }
 
 TEST_F(CurtainRun, WorkerAndAnimationStartOnlyAfterTheFadeAndEndWithTheWindow) {
@@ -237,10 +248,11 @@ TEST_F(CurtainRun, WorkerAndAnimationStartOnlyAfterTheFadeAndEndWithTheWindow) {
         << lines.back();
 }
 
-TEST_F(CurtainRun, EscapeAsksThenConfirmsThenChangesNothing) {
+TEST_F(CurtainRun, CloseOrEscapeAsksThenConfirmsThenChangesNothing) {
     ASSERT_NO_FATAL_FAILURE(Start(L"SweeplyProbe.exe", L"opera"));
     ASSERT_GT(WaitForStatus(Status::Running).width, 0);
-    PressEscape();
+    // Closing the curtain (Alt+F4, another program's WM_CLOSE) counts as Escape: it stays.
+    PostMessageW(window_, WM_CLOSE, 0, 0);
     Screenshot question = WaitForStatus(Status::Question);
     EXPECT_GT(question.width, 0) << "no question with a red X";
     Keep(question, L"curtain-question");
@@ -250,9 +262,10 @@ TEST_F(CurtainRun, EscapeAsksThenConfirmsThenChangesNothing) {
     Screenshot shutting = WaitForStatus(Status::ShuttingDown);
     EXPECT_GT(shutting.width, 0) << "no shutting-down text";
     PressEscape();
+    PostMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);  // Alt+F4's way to WM_CLOSE
     Sleep(500);
-    RECT strip = {layout_.right - 560, 30, layout_.right, 60};
-    EXPECT_TRUE(CaptureScreen().SameIn(shutting, strip));
+    EXPECT_TRUE(CaptureScreen().SameIn(shutting, layout_.strip));
+    EXPECT_TRUE(IsWindow(window_)) << "closed before the run ended";
     EXPECT_EQ(Finish(), 0u);
 
     std::vector<std::string> lines = Log();
@@ -270,7 +283,7 @@ TEST_F(CurtainRun, CCleanerWarningIsRedWithoutCloseMarkAndEndsTheUsersSay) {
     PressEscape();
     ClickAt(layout_.right - 45, 45);
     Sleep(500);
-    EXPECT_TRUE(CaptureScreen().SameIn(warning, RECT{layout_.right - 560, 30, layout_.right, 60}));
+    EXPECT_TRUE(CaptureScreen().SameIn(warning, layout_.strip));
     EXPECT_EQ(Finish(), 0u);
     std::vector<std::string> lines = Log();
     EXPECT_TRUE(HasPrefix(lines, "step ended state=3")) << "the warning was replaced";

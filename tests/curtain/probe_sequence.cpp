@@ -1,6 +1,7 @@
 // Test-only step table for probe builds of Sweeply (never linked into Sweeply.exe): one step that
-// holds the curtain open while a file exists, and a watcher that logs, from the first moment of
-// the process, the window's alpha and the threads' starts, and at exit what the window left.
+// holds the curtain open while a file exists, a watcher that logs, from the first moment of the
+// process, the window's alpha and the threads' starts, and at exit what the window left; and a
+// link-time seam in front of two GDI+ calls that notes which thread makes them.
 #include <windows.h>
 
 #include <cstdlib>
@@ -59,6 +60,26 @@ constexpr CleaningStep kSteps[] = {{L"probe", AlwaysSelected, HoldCurtain, 0}};
 
 HANDLE WatchedAnimationThread = nullptr;  // the watcher's own handle on the animation thread
 
+// Static start-up runs on the thread that goes on to create the window and run its loop.
+const DWORD kWindowThread = GetCurrentThreadId();
+volatile LONG OffThreadCalls = 0;  // GDI+ calls seen from any other thread
+volatile LONG AnimationDraws = 0;
+DWORD FirstAnimationDraw = 0;  // tick counts
+DWORD LastAnimationDraw = 0;
+
+void NoteGdiplusCall() {
+    if (GetCurrentThreadId() != kWindowThread) {
+        InterlockedIncrement(&OffThreadCalls);
+    }
+}
+
+// The entry of gdiplus.dll itself, which the seam's own definitions hide from the linker.
+template <typename Function>
+Function RealGdiplus(const char* name) {
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"gdiplus.dll"), name)));
+}
+
 // Runs at exit, after the message loop and the wait for the worker: the window is gone by now.
 void LogWhatOutlivesTheWindow() {
     if (MainWindow == nullptr || !VisibleMode) {
@@ -69,6 +90,8 @@ void LogWhatOutlivesTheWindow() {
     bool ended =
         thread != nullptr && GetExitCodeThread(thread, &exitCode) && exitCode != STILL_ACTIVE;
     StandinLog(L"window gone=%d", !IsWindow(MainWindow));
+    StandinLog(L"animation drawn=%ld ms=%lu offThread=%ld", AnimationDraws,
+               LastAnimationDraw - FirstAnimationDraw, OffThreadCalls);
     StandinLog(
         L"released animationEnded=%d graphics=%d logo=%d regions=%d animation=%d "
         L"gdiplus=%d",
@@ -113,6 +136,34 @@ const bool kWatching = [] {
 }();
 
 }  // namespace
+
+// The seam: these definitions take the place of the import library's, so the curtain's calls
+// come here first and then go on to gdiplus.dll unchanged.
+namespace Gdiplus::DllExports {
+
+GpStatus WINGDIPAPI GdipDrawImageI(GpGraphics* graphics, GpImage* image, INT x, INT y) {
+    NoteGdiplusCall();
+    if (image != nullptr && image == Curtain.animation.image.bitmap) {
+        LastAnimationDraw = GetTickCount();
+        if (InterlockedIncrement(&AnimationDraws) == 1) {
+            FirstAnimationDraw = LastAnimationDraw;
+        }
+    }
+    using Draw = GpStatus(WINGDIPAPI*)(GpGraphics*, GpImage*, INT, INT);
+    static const Draw real = RealGdiplus<Draw>("GdipDrawImageI");
+    return real(graphics, image, x, y);
+}
+
+GpStatus WINGDIPAPI GdipImageSelectActiveFrame(GpImage* image,
+                                               GDIPCONST GUID* dimension,
+                                               UINT frame) {
+    NoteGdiplusCall();
+    using Select = GpStatus(WINGDIPAPI*)(GpImage*, GDIPCONST GUID*, UINT);
+    static const Select real = RealGdiplus<Select>("GdipImageSelectActiveFrame");
+    return real(image, dimension, frame);
+}
+
+}  // namespace Gdiplus::DllExports
 
 StepTable CleaningSteps() {
     return StepTable{kSteps, sizeof(kSteps) / sizeof(kSteps[0])};

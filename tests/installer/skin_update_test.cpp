@@ -2,6 +2,8 @@
 // edited, and that every failure leaves the old archive byte for byte with nothing left beside it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -59,6 +61,7 @@ TEST_F(SkinUpdate, EveryEntryCarriedOverImagesSectionKeyReplacedImageLast) {
                       "[Info]\r\nName=Standard\r\n\r\n[Images]\r\nBack=buttons/back.png\r\n"
                       "Sweeply=buttons/old.png\r\n\r\n[Colors]\r\nText=0\r\n",
                       true);
+    old.push_back({L"notes/", false, "a file's bytes under a folder's name"});
     ASSERT_TRUE(WriteSkinArchive(SkinPath(), old));
 
     ASSERT_EQ(Update(), ArchiveResult::Ok);
@@ -123,6 +126,30 @@ TEST_F(SkinUpdate, ArchiveHeldOpenWithoutWriteSharingStaysAsItWas) {
 
     EXPECT_EQ(result, ArchiveResult::WriteFailed);
     ExpectUnchanged(before);
+}
+
+TEST_F(SkinUpdate, TwoEntriesThatWouldBecomeOneNameRefuseTheUpdate) {
+    // Each twin comes out of the reader, or would go into the new archive, under the name of an
+    // entry before it ("|" becomes a backslash in the stored names: the writer would not store
+    // one).
+    for (const wchar_t* twin :
+         {L"a.png", L"/a.png", L"x/../a.png", L"a|b", L"buttons|sweeply.png"}) {
+        ASSERT_TRUE(WriteSkinArchive(SkinPath(), {{L"skin.ini", false, "[Images]\r\n"},
+                                                  {L"a.png", false, "one"},
+                                                  {L"a/b", false, "two"},
+                                                  {twin, false, "the twin"}}));
+        std::string before = ReadBytes(SkinPath());
+        const std::string stored(twin, twin + wcslen(twin));  // ASCII: the stored name bytes
+        std::string turned = stored;
+        std::replace(turned.begin(), turned.end(), '|', '\\');
+        for (size_t at = before.find(stored); at != std::string::npos;
+             at = before.find(stored, at + 1)) {
+            before.replace(at, stored.size(), turned);
+        }
+        ASSERT_TRUE(WriteTextFile(SkinPath(), before));
+        EXPECT_EQ(Update(), ArchiveResult::DamagedArchive) << twin;
+        ExpectUnchanged(before);
+    }
 }
 
 TEST_F(SkinUpdate, FailuresBeforeTheReplaceLeaveTheArchiveAlone) {

@@ -18,7 +18,7 @@ constexpr char kSweeplyPath[] = "C:\\Tools\\Sweeply.exe";
 constexpr char kButtonLine[] =
     "Button3001, \"Sweeply\"=\"Delete private data, , , \"Delete private data and erase the "
     "internet history and other tracks on your computer\", \"Sweeply\" & Click default button & "
-    "Execute program, \"C:\\Tools\\Sweeply.exe\",\"opera/f cc\"";
+    "Execute program, \"C:\\Tools\\Sweeply.exe\",\"opera/f cc\"\"\r\n";
 constexpr char kDefaults[] =
     "[Document Toolbar.content]\r\nButton0=\"Back\"\r\nButton1=\"Forward\"\r\n"
     "Button2=\"Reload\"\r\n\r\n[Mail Toolbar.content]\r\nButton0=\"Compose\"\r\n";
@@ -125,27 +125,38 @@ TEST_F(ToolbarPatch, FreshProfileWithoutToolbarFileGetsDefaultsAndButton) {
     EXPECT_EQ(Count(text, kButtonLine), 1u) << text;
 }
 
-TEST_F(ToolbarPatch, DefaultSectionTooLongForTheCopyWritesNothing) {
+// Defaults that cannot give the user's toolbar its buttons back: nothing is written.
+TEST_F(ToolbarPatch, UnusableDefaultsWriteNothing) {
     ScopedAppPath registration(Widen(kSweeplyPath));
-    std::string defaults = "[Document Toolbar.content]\r\n";
-    for (int i = 0; defaults.size() < 2200; ++i) {
-        defaults += "Button" + std::to_string(i) + "=\"Some default button\"\r\n";
+    std::string tooLong = "[Document Toolbar.content]\r\n";
+    for (int i = 0; tooLong.size() < 2200; ++i) {
+        tooLong += "Button" + std::to_string(i) + "=\"Some default button\"\r\n";
     }
-    WriteProgramFile(L"ui", defaults);
     const std::string own = "[Document Toolbar.content]\r\n";
-    WriteToolbar(L"standard_toolbar_x.ini", own);
+    const struct {
+        const char* name;
+        const char* defaults;  // ui\standard_toolbar.ini, or none
+    } cases[] = {
+        {"no default toolbar file", nullptr},
+        {"default file without the section", "[Mail Toolbar.content]\r\nButton0=\"Compose\"\r\n"},
+        {"default section without entries", "[Document Toolbar.content]\r\n[Other]\r\nA=1\r\n"},
+        {"default section too long for the copy", tooLong.c_str()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder program;
+        wcscpy(location_.programDir, program.path().c_str());
+        if (c.defaults != nullptr) {
+            ASSERT_TRUE(CreateDirectoryW((program / L"ui").c_str(), nullptr));
+            ASSERT_TRUE(WriteTextFile(program / L"ui\\standard_toolbar.ini", c.defaults));
+        }
+        WriteToolbar(L"standard_toolbar_x.ini", own);
+        DeleteFileW(Toolbar(L"standard_toolbar.ini").c_str());  // left by a failing case
 
-    EXPECT_FALSE(PatchOperaToolbar(location_));
-    EXPECT_FALSE(FileExists(Toolbar(L"standard_toolbar.ini")));
-    EXPECT_EQ(ReadBytes(Toolbar(L"standard_toolbar_x.ini")), own);
-}
-
-TEST_F(ToolbarPatch, EmptySectionWithoutAnyDefaultFileFails) {
-    ScopedAppPath registration(Widen(kSweeplyPath));
-    WriteToolbar(L"standard_toolbar.ini", "[Document Toolbar.content]\r\n");
-
-    EXPECT_FALSE(PatchOperaToolbar(location_));
-    EXPECT_EQ(ReadBytes(Toolbar(L"standard_toolbar.ini")), "[Document Toolbar.content]\r\n");
+        EXPECT_FALSE(PatchOperaToolbar(location_));
+        EXPECT_FALSE(FileExists(Toolbar(L"standard_toolbar.ini")));
+        EXPECT_EQ(ReadBytes(Toolbar(L"standard_toolbar_x.ini")), own);
+    }
 }
 
 TEST_F(ToolbarPatch, SecondRunReplacesTheKey) {
@@ -168,7 +179,7 @@ TEST_F(ToolbarPatch, AppPathOf129CharactersIsAcceptedAnd130Refused) {
         ScopedAppPath registration(path129);
         ASSERT_TRUE(PatchOperaToolbar(location_));
         std::string text = ReadBytes(Toolbar(L"standard_toolbar.ini"));
-        EXPECT_NE(text.find("Execute program, \"" + Narrow(path129) + "\",\"opera/f cc\""),
+        EXPECT_NE(text.find("Execute program, \"" + Narrow(path129) + "\",\"opera/f cc\"\"\r\n"),
                   std::string::npos);
     }
     ASSERT_TRUE(DeleteFileW(Toolbar(L"standard_toolbar.ini").c_str()));

@@ -22,6 +22,14 @@ Cut CutLine(const std::wstring& line) {
     return cut;
 }
 
+const wchar_t* const kTaskTokens[] = {L"chrome", L"chrome/f", L"firefox", L"firefox/f",
+                                      L"opera",  L"opera/f",  L"ie8",     L"ie8/all",
+                                      L"cc",     L"cc/auto",  L"n360v3"};
+
+bool Has(const std::wstring& text, const wchar_t* token) {
+    return text.find(token) != std::wstring::npos;
+}
+
 std::wstring Value(const wchar_t* value) {
     return value ? value : L"<absent>";
 }
@@ -108,6 +116,41 @@ TEST(VisibleMode, SilentTokens) {
     }
     // The forms are case-sensitive: an upper-case "/F" does not hide the curtain.
     EXPECT_TRUE(DeriveVisibleMode(L"opera/F"));
+}
+
+// The elevated copy gets the task text and the flags, and no value of any kind: cut again, its
+// line gives the same task tokens, flags and curtain, and no option that names or feeds a program.
+TEST(Elevation, CopyGetsTheTaskAndFlagsOnly) {
+    struct Row {
+        const wchar_t* line;
+        const wchar_t* elevated;
+    };
+    const Row rows[] = {
+        {L"opera/f cc", L"opera/f cc"},
+        {L"cc --ext=C:\\Users\\Public\\x.exe --args=/q", L"cc"},
+        {L"chrome cc/auto --port=C:\\p\\chrome.exe --profile=D:\\P --sl --lso",
+         L"chrome cc/auto --lso --sl"},
+        {L"ie8 --ext=C:\\Tools\\acc.exe", L"ie8"},
+        {L"--lso n360v3 --port=x", L"--lso n360v3"},
+        // A valued option that opens the line: the tokens of its value stay, the option goes.
+        {L"--ext=C:\\x.exe cc --ext=y --sl", L"--ext C:\\x.exe cc --ext y --sl"},
+        {L"--ext=acc", L"--ext acc"},
+    };
+    for (const Row& row : rows) {
+        std::wstring elevated = BuildElevatedLine(row.line);
+        EXPECT_EQ(elevated, row.elevated) << row.line;
+        Cut original = CutLine(row.line);
+        Cut copy = CutLine(elevated);
+        for (const wchar_t* token : kTaskTokens) {
+            EXPECT_EQ(Has(copy.task, token), Has(original.task, token)) << row.line << token;
+        }
+        EXPECT_EQ(copy.options.lso, original.options.lso) << row.line;
+        EXPECT_EQ(copy.options.sl, original.options.sl) << row.line;
+        for (const wchar_t* value :
+             {copy.options.ext, copy.options.args, copy.options.profile, copy.options.port}) {
+            EXPECT_EQ(value, nullptr) << row.line;
+        }
+    }
 }
 
 TEST(Elevation, WholeLineIsSearched) {

@@ -35,13 +35,15 @@ std::string Quote(const fs::path& path) {
     return "'" + path.string() + "'";
 }
 
-// A small tree: text, noise, an empty file, an inner archive (stored), a nested folder.
+// A small tree: text, noise, an empty file, an inner archive (stored), a nested folder, a name
+// outside ASCII.
 std::map<std::string, Bytes> MakeTree(const fs::path& root) {
     std::map<std::string, Bytes> files = {
         {"skin.ini", TextBytes("[Info]\nName=Standard\n[Buttons]\nSweeply=buttons/sweeply.png\n")},
         {"buttons/sweeply.png", MixedBytes(7000, 21)},
         {"images/big.bin", MixedBytes(300000, 22)},
         {"images/empty.txt", {}},
+        {"images/caf\xC3\xA9 \xE2\x86\x92 r\xC3\xA9sum\xC3\xA9.txt", TextBytes("accents")},
         {"nested/inner.zip", MixedBytes(5000, 23)},
         {"nested/deeper/note.txt", TextBytes(std::string(20000, 'n'))},
     };
@@ -124,7 +126,7 @@ TEST_F(ZipInterop, ArchivesWePassOtherToolsChecks) {
         "z = zipfile.ZipFile(sys.argv[1]); t = pathlib.Path(sys.argv[2])\n"
         "assert z.testzip() is None\n"
         "files = [i for i in z.infolist() if not i.is_dir()]\n"
-        "assert len(files) == 6, len(files)\n"
+        "assert len(files) == 7, len(files)\n"
         "for i in files: assert z.read(i) == (t / i.filename).read_bytes(), i.filename\n"
         "print('python ok')\" " +
         Quote(archive) + " " + Quote(tree_));

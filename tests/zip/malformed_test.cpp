@@ -120,27 +120,38 @@ TEST_F(MalformedArchive, UnreadableCentralRecordsFailTheEntry) {
     }
 }
 
-TEST_F(MalformedArchive, LocalHeadersThatDisagreeAreDamage) {
-    std::vector<std::function<void(Bytes*)>> damages = {
-        [&](Bytes* b) { Set32(b, secondLocal_, 0x04034b51); },                // signature
-        [&](Bytes* b) { Set16(b, secondLocal_ + 8, 0); },                     // method
-        [&](Bytes* b) { Set32(b, secondLocal_ + 14, 0x12345678); },           // CRC-32
-        [&](Bytes* b) { Set32(b, secondLocal_ + 18, 1); },                    // compressed size
-        [&](Bytes* b) { Set32(b, secondLocal_ + 22, 1); },                    // uncompressed size
-        [&](Bytes* b) { Set16(b, secondLocal_ + 26, 3); },                    // name length
-        [&](Bytes* b) { Set32(b, second_ + 42, uint32_t(b->size()) - 10); },  // header past end
-        [&](Bytes* b) { Set32(b, second_ + 42, 0xFFFFFFF0); },                // offset far outside
-        [&](Bytes* b) { Set16(b, secondLocal_ + 28, 0xFFFF); },               // extra past the end
-        [&](Bytes* b) {  // method 12 in both headers: not one the reader knows
-            Set16(b, secondLocal_ + 8, 12), Set16(b, second_ + 10, 12);
-        },
+TEST_F(MalformedArchive, BadLocalHeadersFailTheEntry) {
+    // A header that disagrees with its central record is damage; one whose name or extra field
+    // runs past the end of the file could not be read whole.
+    constexpr ArchiveResult kDamage = ArchiveResult::DamagedArchive;
+    constexpr ArchiveResult kShort = ArchiveResult::ReadFailed;
+    std::vector<std::pair<ArchiveResult, std::function<void(Bytes*)>>> damages = {
+        {kDamage, [&](Bytes* b) { Set32(b, secondLocal_, 0x04034b51); }},       // signature
+        {kDamage, [&](Bytes* b) { Set16(b, secondLocal_ + 8, 0); }},            // method
+        {kDamage, [&](Bytes* b) { Set32(b, secondLocal_ + 14, 0x12345678); }},  // CRC-32
+        {kDamage, [&](Bytes* b) { Set32(b, secondLocal_ + 18, 1); }},           // compressed size
+        {kDamage, [&](Bytes* b) { Set32(b, secondLocal_ + 22, 1); }},           // uncompressed size
+        {kDamage, [&](Bytes* b) { Set16(b, secondLocal_ + 26, 3); }},           // name length
+        {kDamage, [&](Bytes* b) { Set32(b, second_ + 42, uint32_t(b->size()) - 10); }},  // cut off
+        {kDamage, [&](Bytes* b) { Set32(b, second_ + 42, 0xFFFFFFF0); }},  // offset far outside
+        {kDamage,
+         [&](Bytes* b) {  // method 12 in both headers: not one the reader knows
+             Set16(b, secondLocal_ + 8, 12), Set16(b, second_ + 10, 12);
+         }},
+        {kShort, [&](Bytes* b) { Set16(b, secondLocal_ + 28, 0xFFFF); }},  // extra past the end
+        {kShort,
+         [&](Bytes* b) {  // a copy of the header at the end of the file, its name cut short
+             Bytes header(b->begin() + secondLocal_, b->begin() + secondLocal_ + 30 + 5);
+             Set32(b, second_ + 42, uint32_t(b->size()));
+             b->insert(b->end(), header.begin(), header.end());
+         }},
     };
     for (size_t i = 0; i < damages.size(); ++i) {
         Bytes b = good_;
-        damages[i](&b);
+        damages[i].second(&b);
         Outcome o = Try(b);
         EXPECT_EQ(ArchiveResult::Ok, o.open) << "damage " << i;
-        EXPECT_EQ(ArchiveResult::DamagedArchive, o.describe) << "damage " << i;
+        EXPECT_EQ(damages[i].first, o.describe) << "damage " << i;
         EXPECT_EQ(ArchiveResult::CodecFailed, o.extract) << "damage " << i;
     }
 }

@@ -173,19 +173,34 @@ TEST(ZipNames, PrefixesAreStrippedByTheStepRule) {
     }
 }
 
-TEST_F(ZipReader, StoredNamesAreDecodedAsUtf8AndStripped) {
-    ArchiveHandle* reader = Open(
-        BuildArchive({StoredEntry("/etc/x", TextBytes("1")), StoredEntry("C:\\x", TextBytes("2")),
-                      StoredEntry("a\\..\\..\\x", TextBytes("3")),
-                      StoredEntry("caf\xC3\xA9/\xF0\x9F\x98\x80", {}),
-                      StoredEntry("bad\xFF\xC3", {}), StoredEntry(std::string(300, 'n'), {})}));
+TEST_F(ZipReader, StoredNamesAreDecodedAndStripped) {
+    // UTF-8 when flag bit 11 says so or the bytes are valid UTF-8 (also when cut inside a
+    // character at the 259-byte limit); else code page 437, the format's default.
+    struct Case {
+        std::string stored;
+        uint16_t flags;
+        std::string given;
+    } cases[] = {
+        {"/etc/x", 0, "etc/x"},
+        {"C:\\x", 0, "x"},
+        {"a\\..\\..\\x", 0, "..\\x"},
+        {"caf\xC3\xA9/\xF0\x9F\x98\x80", 0, "caf\xC3\xA9/\xF0\x9F\x98\x80"},
+        {"bad\xFF\xC3", 0x0800, "bad\xEF\xBF\xBD\xEF\xBF\xBD"},  // two U+FFFD
+        {"caf\x82 \xE4\xFF\xC3", 0, "caf\xC3\xA9 \xCE\xA3\xC2\xA0\xE2\x94\x9C"},
+        {"sum\xC3", 0, "sum\xE2\x94\x9C"},  // not cut: a lone lead byte is no UTF-8
+        {std::string(300, 'n'), 0, std::string(259, 'n')},
+        {std::string(258, 'n') + "\xC3\xA9n", 0, std::string(258, 'n') + "\xEF\xBF\xBD"},
+    };
+    std::vector<RawEntry> entries;
+    for (const Case& c : cases) {
+        entries.push_back(StoredEntry(c.stored, {}));
+        entries.back().flags = c.flags;
+    }
+    ArchiveHandle* reader = Open(BuildArchive(entries));
     ASSERT_NE(nullptr, reader);
-    EXPECT_EQ("etc/x", NameOf(reader, 0));
-    EXPECT_EQ("x", NameOf(reader, 1));
-    EXPECT_EQ("..\\x", NameOf(reader, 2));
-    EXPECT_EQ("caf\xC3\xA9/\xF0\x9F\x98\x80", NameOf(reader, 3));
-    EXPECT_EQ("bad\xEF\xBF\xBD\xEF\xBF\xBD", NameOf(reader, 4));  // two U+FFFD
-    EXPECT_EQ(std::string(259, 'n'), NameOf(reader, 5));
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(cases[i].given, NameOf(reader, int32_t(i))) << i;
+    }
 }
 
 TEST_F(ZipReader, AttributesFollowTheHostSystem) {

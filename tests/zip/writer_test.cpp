@@ -236,6 +236,21 @@ TEST(ZipWriter, AFullImageLatchesAndNoImageIsHandedOut) {
     EXPECT_EQ(ArchiveResult::Ok, CloseArchiveWriter(writer));  // finished before: nothing to do
 }
 
+TEST(ZipWriter, TheEntryPastTheEndRecordsCountIsRefusedAndLatched) {
+    // The end record counts entries in 16 bits: entry 65 536 would make the archive say empty.
+    ArchiveHandle* writer = CreateArchiveInMemory(8 << 20);
+    ASSERT_NE(nullptr, writer);
+    for (int i = 0; i < 65535; ++i) {
+        ASSERT_EQ(ArchiveResult::Ok, AddFolderEntry(writer, ARCHIVE_TEXT("d"))) << i;
+    }
+    EXPECT_EQ(ArchiveResult::WriteFailed, AddFolderEntry(writer, ARCHIVE_TEXT("d")));
+    EXPECT_EQ(ArchiveResult::EarlierFailure, AddMemoryEntry(writer, ARCHIVE_TEXT("m"), "x", 1));
+    const void* image = &image;
+    EXPECT_EQ(ArchiveResult::WriteFailed, GetArchiveMemory(writer, &image, nullptr));
+    EXPECT_EQ(nullptr, image);
+    EXPECT_EQ(ArchiveResult::Ok, CloseArchiveWriter(writer));
+}
+
 TEST(ZipWriter, ACentralDirectoryThatDoesNotFitFailsTheFinish) {
     ArchiveHandle* writer = CreateArchiveInMemory(200);
     ASSERT_NE(nullptr, writer);

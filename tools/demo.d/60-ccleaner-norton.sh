@@ -1,5 +1,5 @@
-# CCleaner (automatic and driven through its window, from the Opera button's own task) and an
-# open Norton 360 window, against their stand-ins.
+# CCleaner (automatic, driven through its version 2 window from the Opera button's own task, and
+# a version it cannot drive) and an open Norton 360 window, against their stand-ins.
 app_paths='HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\ccleaner.exe'
 cc_dir="$work/Program Files/CCleaner"
 mkdir -p "$cc_dir"
@@ -48,8 +48,21 @@ else
     say "  CCleaner was not driven: \"cc\" is a shown run, and needs the curtain in the build."
 fi
 wine reg delete 'HKCU\Software\Opera Software' /f >/dev/null 2>&1
-wine reg delete "$app_paths" /f >/dev/null 2>&1
 unset SWEEPLY_STANDIN_CCLEANER_TARGET
+
+say ""
+say "== \"cc\" with CCleaner 3, whose window Sweeply does not know how to drive =="
+cp "$bin/ccleaner30.exe" "$cc_dir/CCleaner.exe"
+say "  CCleaner 3.0 is registered in its place; like the real one, it runs until told to end."
+: >"$log"
+demo_sweeply "cc"
+if grep -q '^started' "$log" 2>/dev/null; then
+    say "  Sweeply started CCleaner and left it running, $(sed -n 's/^window //p' "$log" | head -n1), having cleaned nothing."
+else
+    say "  Sweeply did not start it: nothing was cleaned, and no CCleaner is left running unseen."
+    say "  \"cc/auto\" serves every version."
+fi
+wine reg delete "$app_paths" /f >/dev/null 2>&1
 
 say ""
 say "== An open Norton 360 window driven in a shown run (\"n360v3\") =="

@@ -1,11 +1,13 @@
-// Stand-in for CCleaner. With "/AUTO" it cleans its target and ends; otherwise it shows the
-// version 2 window the runner drives ("Piriform CCleaner", a "#32770" page with buttons in the
-// version's order and a tab control) and logs every press, tab change and close.
+// Stand-in for CCleaner. With "/AUTO" it cleans its target and ends; otherwise it shows its
+// window and stays until told to close: for version 2 the window the runner drives ("Piriform
+// CCleaner", a "#32770" page with buttons in the version's order and a tab control), for any
+// other version one without that page. It logs every press, tab change and close.
 // Switches (SWEEPLY_STANDIN_CCLEANER_*): AUTO_MS, WORK_MS (how long a run takes), TARGET (file
 // a run deletes as it begins), WIDE_TABS (x 70 still hits the first tab), QUIT_WHILE_WORKING.
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <cwchar>
 
@@ -87,6 +89,19 @@ void OnPress(HWND page, int id) {
     SetTimer(page, kWorkTimer, StandinNumber(L"CCLEANER_WORK_MS", 1500), nullptr);
 }
 
+// A press counts only as a button sends it: its identifier with BN_CLICKED, from the button
+// window that carries that identifier on the page.
+void OnCommand(HWND page, WPARAM wParam, LPARAM lParam) {
+    int id = LOWORD(wParam);
+    HWND from = reinterpret_cast<HWND>(lParam);
+    if (HIWORD(wParam) != BN_CLICKED || from == nullptr || GetParent(from) != page ||
+        GetDlgCtrlID(from) != id) {
+        StandinLog(L"unreadable command %d code %d", id, HIWORD(wParam));
+        return;
+    }
+    OnPress(page, id);
+}
+
 void OnWorkDone(HWND page) {
     KillTimer(page, kWorkTimer);
     if (StandinFlag(L"CCLEANER_QUIT_WHILE_WORKING")) {
@@ -131,7 +146,7 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
             CreatePageControls(page);
             return TRUE;
         case WM_COMMAND:
-            OnPress(page, LOWORD(wParam));
+            OnCommand(page, wParam, lParam);
             return TRUE;
         case WM_TIMER:
             OnWorkDone(page);
@@ -169,6 +184,15 @@ struct PageTemplate {
     WORD title;
 };
 
+// Version 2's page: a child dialog with an empty title, holding the buttons and the tabs.
+bool CreatePage(HINSTANCE instance) {
+    alignas(DWORD) PageTemplate page{};
+    page.header.style = WS_CHILD | WS_VISIBLE | DS_CONTROL;
+    page.header.cx = 300;
+    page.header.cy = 200;
+    return CreateDialogIndirectParamW(instance, &page.header, mainWindow, PageProc, 0) != nullptr;
+}
+
 bool CreateMainWindow(HINSTANCE instance, int show) {
     constexpr wchar_t kClass[] = L"SweeplyCCleanerStandin";
     if (!StandinRegisterClass(instance, kClass, MainProc, COLOR_BTNFACE)) {
@@ -179,11 +203,9 @@ bool CreateMainWindow(HINSTANCE instance, int show) {
     if (mainWindow == nullptr) {
         return false;
     }
-    alignas(DWORD) PageTemplate page{};
-    page.header.style = WS_CHILD | WS_VISIBLE | DS_CONTROL;
-    page.header.cx = 300;
-    page.header.cy = 200;
-    if (CreateDialogIndirectParamW(instance, &page.header, mainWindow, PageProc, 0) == nullptr) {
+    // Other versions lay out their window in a way of their own, which Sweeply does not know:
+    // nothing of version 2's page is there to be driven.
+    if (CCLEANER_MAJOR == 2 && !CreatePage(instance)) {
         return false;
     }
     ShowWindow(mainWindow, show);
@@ -191,11 +213,30 @@ bool CreateMainWindow(HINSTANCE instance, int show) {
     return true;
 }
 
+// Cuts the command line into arguments as the real program does. True for no argument (the
+// window) or the one switch "/AUTO" (`automatic`); anything else is unreadable.
+bool ReadCommandLine(bool* automatic) {
+    int count = 0;
+    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (arguments == nullptr) {
+        return false;
+    }
+    *automatic = count == 2 && wcscmp(arguments[1], L"/AUTO") == 0;
+    bool readable = count == 1 || *automatic;
+    LocalFree(arguments);
+    return readable;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR parameters, int show) {
     StandinLog(L"started [%ls] version %d.%d", parameters, CCLEANER_MAJOR, CCLEANER_MINOR);
-    if (wcsstr(parameters, L"/AUTO") != nullptr) {
+    bool automatic = false;
+    if (!ReadCommandLine(&automatic)) {
+        StandinLog(L"unreadable command line [%ls]", GetCommandLineW());
+        return 1;
+    }
+    if (automatic) {
         // A message queue, as the real program has, so that starters waiting for input idle
         // see it ready.
         SetTimer(nullptr, 0, StandinNumber(L"CCLEANER_AUTO_MS", 300), AutomaticRunDone);

@@ -1,11 +1,15 @@
 // Stands in for Chrome toward the Chrome cleaner: a main window of class "Chrome_WidgetWin_0"
 // that opens the clear-browsing-data dialog on command 40013; the dialog's ninth descendant is the
 // clear button, which logs its captions and, on Enter, clears a fake profile in the user-data
-// folder ("--user-data-dir=", else "User Data" beside the "Application" folder). Switches:
+// folder ("--user-data-dir=", else "User Data" beside the "Application" folder). Its command line
+// is read as Chrome reads it (CommandLineToArgvW) and every argument is logged; a user-data folder
+// that no path can name ends it before any window, as Chrome stops on a data folder it cannot
+// use. Switches:
 // SWEEPLY_STANDIN_CHROME_LEFTOVER=1         a dialog with WS_EX_DLGMODALFRAME is already open
 // SWEEPLY_STANDIN_CHROME_LEFTOVER_STAYS=1   that dialog refuses WM_CLOSE
 #include <windows.h>
 
+#include <shellapi.h>
 #include <shlwapi.h>
 
 #include <cwchar>
@@ -35,28 +39,40 @@ Role RoleOf(HWND window) {
     return static_cast<Role>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
-// "--user-data-dir=" with its value quoted or up to the next blank; else the default folder.
-void FindUserData(const wchar_t* arguments) {
-    const wchar_t* marker = wcsstr(arguments, L"--user-data-dir=");
-    if (marker != nullptr) {
-        const wchar_t* value = marker + wcslen(L"--user-data-dir=");
-        wchar_t end = L' ';
-        if (*value == L'"') {
-            end = L'"';
-            ++value;
+constexpr wchar_t kUserDataSwitch[] = L"--user-data-dir=";
+
+// The user-data folder from the arguments (the last "--user-data-dir=" wins, as in Chrome), else
+// the default folder. False when the folder named cannot be a path.
+bool FindUserData(wchar_t** arguments, int count) {
+    const wchar_t* folder = nullptr;
+    for (int i = 1; i < count; ++i) {
+        if (wcsncmp(arguments[i], kUserDataSwitch, wcslen(kUserDataSwitch)) == 0) {
+            folder = arguments[i] + wcslen(kUserDataSwitch);
         }
-        size_t length = 0;
-        while (value[length] != 0 && value[length] != end && length + 1 < MAX_PATH) {
-            ++length;
+    }
+    if (folder != nullptr) {
+        if (wcspbrk(folder, L"\"<>|*?") != nullptr || wcslen(folder) >= MAX_PATH) {
+            return false;
         }
-        wcsncpy(state.userData, value, length);
-        state.userData[length] = 0;
-        return;
+        wcscpy(state.userData, folder);
+        return true;
     }
     GetModuleFileNameW(nullptr, state.userData, MAX_PATH);
     PathRemoveFileSpecW(state.userData);
     PathRemoveFileSpecW(state.userData);
     PathAppendW(state.userData, L"User Data");
+    return true;
+}
+
+// One line: the number of arguments after the program, then each in brackets.
+void LogArguments(wchar_t** arguments, int count) {
+    wchar_t line[2048];
+    int used = swprintf(line, 2048, L"chrome started %d", count - 1);
+    for (int i = 1; i < count && used > 0; ++i) {
+        int added = swprintf(line + used, 2048 - used, L" [%ls]", arguments[i]);
+        used = added < 0 ? -1 : used + added;
+    }
+    StandinLog(L"%ls", used > 0 ? line : L"chrome started, arguments too long to log");
 }
 
 void ClearProfile() {
@@ -190,12 +206,23 @@ LRESULT CALLBACK ChromeProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    int count = 0;
+    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (arguments == nullptr) {
+        StandinLog(L"chrome unreadable command line [%ls]", GetCommandLineW());
+        return 1;
+    }
+    LogArguments(arguments, count);
+    bool usable = FindUserData(arguments, count);
+    LocalFree(arguments);
     wchar_t module[MAX_PATH];
     GetModuleFileNameW(nullptr, module, MAX_PATH);
-    StandinLog(L"chrome started [%ls]", arguments);
     StandinLog(L"chrome module [%ls]", module);
-    FindUserData(arguments);
+    if (!usable) {
+        StandinLog(L"chrome unusable user data");
+        return 1;
+    }
     StandinLog(L"chrome user data [%ls]", state.userData);
     StandinRegisterClass(instance, kChromeClass, ChromeProc);
     StandinRegisterClass(instance, kButtonClass, ButtonProc);

@@ -49,29 +49,77 @@ void LogPrefs() {
                GetPrivateProfileIntW(L"User Prefs", L"Show Default Browser Dialog", 700, prefs));
 }
 
+// One field of Opera's action text at `*cursor`, cut in place: a quoted field runs to its
+// closing quote, which must come and be followed only by blanks and the separator; an unquoted
+// one runs to the next ',' or '&' and holds no quote. `*separator` gets what ended it, 0 at the
+// end.
+bool CutActionField(wchar_t** cursor, wchar_t** field, wchar_t* separator) {
+    wchar_t* at = *cursor + wcsspn(*cursor, L" ");
+    wchar_t* end = nullptr;
+    if (*at == L'"') {
+        *field = at + 1;
+        end = wcschr(*field, L'"');
+        if (end == nullptr) {
+            return false;
+        }
+        at = end + 1 + wcsspn(end + 1, L" ");
+    } else {
+        *field = at;
+        at += wcscspn(at, L",&\"");
+        for (end = at; end > *field && end[-1] == L' '; --end) {
+        }
+    }
+    if (*at != L'\0' && *at != L',' && *at != L'&') {
+        return false;
+    }
+    *separator = *at;
+    *cursor = *at != L'\0' ? at + 1 : at;
+    *end = L'\0';
+    return true;
+}
+
+// The program and parameters of the "Execute program" action in Opera's action text: actions
+// joined by '&', each a name and comma-separated fields. False when any field is unreadable.
+bool FindExecuteProgram(wchar_t* text, wchar_t** program, wchar_t** parameters) {
+    bool execute = false;
+    int index = 0;
+    *program = *parameters = nullptr;
+    for (wchar_t separator = L','; separator != L'\0'; index = separator == L'&' ? 0 : index + 1) {
+        wchar_t* field = nullptr;
+        if (!CutActionField(&text, &field, &separator)) {
+            return false;
+        }
+        execute = index == 0 ? wcscmp(field, L"Execute program") == 0 : execute;
+        if (execute && index == 1) {
+            *program = field;
+        } else if (execute && index == 2) {
+            *parameters = field;
+        }
+    }
+    return *parameters != nullptr;
+}
+
 // Logs what a click on the Sweeply button would start: the "Execute program" action of the key
-// `Button3001, "Sweeply"` in the profile's "toolbar\standard_toolbar.ini".
+// `Button3001, "Sweeply"` in the profile's "toolbar\standard_toolbar.ini", read as Opera reads
+// it: the profile functions strip the value's enclosing quotes, then every field of the action
+// text must be closed.
 void LogToolbarButton() {
+    constexpr DWORD kValueChars = 1024;
     wchar_t toolbar[MAX_PATH];
-    wchar_t value[1024];
+    wchar_t value[kValueChars];
+    DWORD length = 0;
     if (!ProfileFile(L"toolbar\\standard_toolbar.ini", toolbar) ||
-        GetPrivateProfileStringW(L"Document Toolbar.content", L"Button3001, \"Sweeply\"", L"",
-                                 value, 1024, toolbar) == 0) {
+        (length = GetPrivateProfileStringW(L"Document Toolbar.content", L"Button3001, \"Sweeply\"",
+                                           L"", value, kValueChars, toolbar)) == 0) {
         return;  // no line, so that the logs of tests without a button stay as they were
     }
-    // The profile functions strip the value's outer quotes; the action's own quotes stay.
-    constexpr wchar_t kExecute[] = L"Execute program, \"";
-    wchar_t* program = wcsstr(value, kExecute);
-    wchar_t* programEnd = program != nullptr ? wcschr(program + wcslen(kExecute), L'"') : nullptr;
-    if (programEnd == nullptr || wcsncmp(programEnd, L"\",\"", 3) != 0) {
+    wchar_t text[kValueChars];
+    wcscpy(text, value);
+    wchar_t* program = nullptr;
+    wchar_t* parameters = nullptr;
+    if (length >= kValueChars - 1 || !FindExecuteProgram(text, &program, &parameters)) {
         StandinLog(L"toolbar Sweeply button unreadable [%ls]", value);
         return;
-    }
-    program += wcslen(kExecute);
-    *programEnd = L'\0';
-    wchar_t* parameters = programEnd + 3;
-    if (wchar_t* close = wcschr(parameters, L'"')) {
-        *close = L'\0';
     }
     StandinLog(L"toolbar Sweeply program [%ls] parameters [%ls]", program, parameters);
 }
