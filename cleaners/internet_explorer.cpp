@@ -94,9 +94,7 @@ bool BuildClearEverythingCommand(wchar_t* program, wchar_t* parameters) {
         return false;
     }
     // rundll32 reads the module's path up to the comma; quotes keep a path with blanks whole.
-    parameters[0] = L'\0';
-    return AppendPath(parameters, L"\"") && AppendPath(parameters, module) &&
-           AppendPath(parameters, L"\",ClearMyTracksByProcess 255");
+    return JoinText(parameters, kPathChars, {L"\"", module, L"\",ClearMyTracksByProcess 255"});
 }
 
 bool CleanInternetExplorerAll() {
