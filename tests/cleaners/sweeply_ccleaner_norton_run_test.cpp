@@ -74,8 +74,8 @@ TEST_F(SweeplyCCleanerNortonRun, AutomaticCCleanerInASilentRun) {
 
 TEST_F(SweeplyCCleanerNortonRun, NortonThatStopsAnsweringLetsAShownRunBeAborted) {
     ScopedEnvFor(L"SWEEPLY_STANDIN_NORTON_POPUP", L"1");
-    // Norton hangs as its dialog comes up, before Sweeply places the dialog above the curtain.
-    ScopedEnvFor(L"SWEEPLY_STANDIN_HANG_AFTER", L"dialog shown");
+    // Norton hangs in the dismissal: Sweeply's worker is then waiting for its answer.
+    ScopedEnvFor(L"SWEEPLY_STANDIN_HANG_AFTER", L"dialog WM_DESTROY");
     RunningStandin norton(BinPath(L"norton.exe"));
     ASSERT_TRUE(norton.started());
     ASSERT_EQ(ReadLog(log_, 1, 10000).size(), 1u);
@@ -94,7 +94,12 @@ TEST_F(SweeplyCCleanerNortonRun, NortonThatStopsAnsweringLetsAShownRunBeAborted)
     EXPECT_TRUE(curtain.sawCurtain());
     std::vector<std::string> lines = ReadLog(log_);
     EXPECT_EQ(LinesStartingWith(lines, {"button", "key"}).size(), 2u + 2 * (9 + 1 + 4 + 1));
-    std::vector<std::string> expected = {"popup hidden", "dialog shown", "stops answering"};
+    POINT centre = WorkAreaCentre();
+    // The dialog is 480 x 400: centred above the curtain.
+    std::string centred = "dialog at " + std::to_string(centre.x - 240) + "," +
+                          std::to_string(centre.y - 200) + " topmost 1";
+    std::vector<std::string> expected = {"popup hidden", "dialog shown", centred,
+                                         "dialog WM_DESTROY", "stops answering"};
     EXPECT_EQ(LinesStartingWith(lines, {"popup", "dialog", "stops"}), expected);
 }
 
