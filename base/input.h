@@ -11,8 +11,8 @@ constexpr UINT kAnswerBoundMs = 5000;
 
 // Sends `message` to `window` and waits at most kAnswerBoundMs for it to be handled (no wait at
 // all when Windows already counts the window's thread as hung). True when it was handled, with
-// the window's answer in `*answer` when given; false when it was not answered in time or the
-// window is gone.
+// the window's answer in `*answer` when given, and when the window is gone (answer 0): nothing
+// waits on it. False when the window is there but did not answer in time.
 [[nodiscard]] bool SendBounded(HWND window,
                                UINT message,
                                WPARAM wParam,
