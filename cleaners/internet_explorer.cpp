@@ -73,6 +73,13 @@ HWND FindDeleteButton(HWND dialog) {
     return button;
 }
 
+// The system folder's path followed by `name` (which starts with a backslash) into the
+// 260-character `path`; false when the folder is unknown or the whole does not fit.
+[[nodiscard]] bool SystemFilePath(const wchar_t* name, wchar_t* path) {
+    return SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_SYSTEM, nullptr, SHGFP_TYPE_CURRENT, path)) &&
+           AppendPath(path, name);
+}
+
 // Gives up ownership of the module without unloading it: the dialog thread may still run in it.
 void KeepLoaded(ScopedModule& module) {
     static_cast<void>(module.detach());
@@ -93,14 +100,31 @@ bool WaitThreadEnded(HANDLE thread) {
 
 }  // namespace
 
+bool BuildClearEverythingCommand(wchar_t* program, wchar_t* parameters) {
+    // Both by full path: the process may be elevated, and a bare name would let the shell and
+    // rundll32 look in other folders first.
+    wchar_t module[kPathChars];
+    if (!SystemFilePath(L"\\rundll32.exe", program) || !SystemFilePath(L"\\inetcpl.cpl", module)) {
+        return false;
+    }
+    // rundll32 reads the module's path up to the comma; quotes keep a path with blanks whole.
+    parameters[0] = L'\0';
+    return AppendPath(parameters, L"\"") && AppendPath(parameters, module) &&
+           AppendPath(parameters, L"\",ClearMyTracksByProcess 255");
+}
+
 bool CleanInternetExplorerAll() {
     if (AbortRequested()) {
         return false;
     }
+    wchar_t program[kPathChars];
+    wchar_t parameters[kPathChars];
+    if (!BuildClearEverythingCommand(program, parameters)) {
+        return false;
+    }
     CoInitialize(nullptr);
     HINSTANCE started =
-        ShellExecuteW(GetDesktopWindow(), L"Open", L"rundll32.exe",
-                      L"inetcpl.cpl,ClearMyTracksByProcess 255", nullptr, SW_SHOWNORMAL);
+        ShellExecuteW(GetDesktopWindow(), L"Open", program, parameters, nullptr, SW_SHOWNORMAL);
     CoUninitialize();
     // rundll32 clears on by itself; the pause gives it a head start before the next step.
     Sleep(1000);
@@ -112,8 +136,7 @@ bool CleanInternetExplorer() {
         return false;
     }
     wchar_t path[kPathChars];
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_SYSTEM, nullptr, SHGFP_TYPE_CURRENT, path)) ||
-        !AppendPath(path, L"\\inetcpl.cpl")) {
+    if (!SystemFilePath(L"\\inetcpl.cpl", path)) {
         return false;
     }
     ScopedModule module(LoadLibraryW(path));

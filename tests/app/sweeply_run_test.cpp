@@ -1,5 +1,6 @@
 // Sweeply.exe run as a whole under Wine: a silent run from command line to exit, the follow-up
-// program of "--ext=" started with exactly the "--args=" text, and the elevated re-launch.
+// program of "--ext=" started with exactly the "--args=" text, the elevated re-launch, and a DLL
+// planted beside the program left unloaded.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -121,6 +122,46 @@ TEST(SweeplyRun, MissingFollowUpProgramIsIgnored) {
     RunResult run = RunSweeply(L"--ext=" + (folder / L"missing.exe") + L" --args=x");
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0u);
+}
+
+// A gdiplus.dll beside the program is never loaded, neither in a silent run nor in a shown one,
+// whose curtain takes GDI+ from the system folder. Wine prefers its own gdiplus.dll unless told
+// otherwise; the override for the copy's file name makes it prefer the one beside the program,
+// as Windows does for a DLL that is not on its known-DLL list.
+TEST(SweeplyRun, DllPlantedBesideTheProgramIsNeverLoaded) {
+    TempFolder folder;
+    std::wstring sweeply = folder / L"SweeplyBesideDll.exe";
+    ASSERT_TRUE(CopyFileW(BinPath(L"Sweeply.exe").c_str(), sweeply.c_str(), FALSE));
+    ASSERT_TRUE(
+        CopyFileW(BinPath(L"planted_dll.dll").c_str(), (folder / L"gdiplus.dll").c_str(), FALSE));
+    std::wstring log = folder / L"planted.log";
+    ScopedEnv logVariable(L"SWEEPLY_STANDIN_LOG", log);
+    const std::wstring appKey = L"Software\\Wine\\AppDefaults\\SweeplyBesideDll.exe";
+    {
+        ScopedRegistryText preferBeside(HKEY_CURRENT_USER, appKey + L"\\DllOverrides", L"gdiplus",
+                                        L"native,builtin");
+        ASSERT_TRUE(preferBeside.ready());
+
+        RunResult silent = RunProgram(Quote(sweeply), 60000);
+        EXPECT_TRUE(silent.finished);
+        EXPECT_EQ(silent.exitCode, 0u);
+
+        // "firefox" shows the curtain, which starts GDI+ before it makes its window; with no
+        // Firefox in the prefix the run then completes on its own.
+        HANDLE shown = nullptr;
+        ASSERT_TRUE(StartProgram(Quote(sweeply) + L" firefox", &shown));
+        EXPECT_TRUE(WaitFor([] { return FindWindowW(L"Sweeply", L"Sweeply") != nullptr; }, 30000))
+            << "no curtain: GDI+ did not start";
+        EXPECT_EQ(WaitForSingleObject(shown, 30000), WAIT_OBJECT_0);
+        DWORD exitCode = 1;
+        GetExitCodeProcess(shown, &exitCode);
+        EXPECT_EQ(exitCode, 0u);
+        TerminateProcess(shown, 1);  // should the wait have timed out
+        CloseHandle(shown);
+    }
+    RegDeleteKeyW(HKEY_CURRENT_USER, appKey.c_str());
+
+    EXPECT_EQ(ReadLog(log), std::vector<std::string>{});
 }
 
 }  // namespace

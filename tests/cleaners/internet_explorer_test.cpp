@@ -60,8 +60,8 @@ void DeleteFilesIn(const std::wstring& folder) {
 
 // Puts the stand-in module (or its build without the dialog entry) where Internet Explorer's
 // lies, keeping Wine's own file aside, and puts Wine's back afterwards. Wine 8 loads a native
-// file found there with its default load order, for LoadLibraryW by full path and for rundll32's
-// bare "inetcpl.cpl" alike; its own copy carries a builtin marker (at 0x40, in place of the DOS
+// file found there with its default load order, for LoadLibraryW in this process and in rundll32
+// alike (both by full path); its own copy carries a builtin marker (at 0x40, in place of the DOS
 // stub) and then loads its builtin.
 // Plants one file in each of the three folders the module clears.
 class InternetExplorer : public ::testing::Test {
@@ -222,6 +222,17 @@ TEST_F(InternetExplorer, SweeplyClearsThroughTheDialog) {
 }
 
 TEST_F(InternetExplorer, SweeplyClearsEverythingThroughRundll32) {
+    // Both files go to the shell by full path. Wine finds a bare "rundll32.exe" in the system
+    // folder before anything else, so only the command built can show it.
+    wchar_t system[MAX_PATH];
+    ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
+    wchar_t program[MAX_PATH];
+    wchar_t parameters[MAX_PATH];
+    ASSERT_TRUE(BuildClearEverythingCommand(program, parameters));
+    EXPECT_EQ(std::wstring(program), std::wstring(system) + L"\\rundll32.exe");
+    EXPECT_EQ(std::wstring(parameters),
+              L"\"" + std::wstring(system) + L"\\inetcpl.cpl\",ClearMyTracksByProcess 255");
+
     RunResult run = RunSweeply(L"ie8/all");
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0u);
