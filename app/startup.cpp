@@ -7,6 +7,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "base/poll.h"
 #include "run/command_line.h"
 #include "run/settings.h"
 #include "app/worker.h"
@@ -68,11 +69,7 @@ int RunMessageLoop() {
 // then closes its handle, whether it ended or not. The wait returns as soon as it has ended, so
 // a run that is over does not sit out a whole pause.
 void AwaitEnd(HANDLE running) {
-    for (int pass = 0; pass < 3600; ++pass) {
-        if (WaitForSingleObject(running, 500) != WAIT_TIMEOUT) {
-            break;
-        }
-    }
+    static_cast<void>(WaitUntilEnded(running, 3600, 500));
     CloseHandle(running);
 }
 

@@ -1,5 +1,6 @@
 // One small move-only owner for the handles and objects a function acquires: released by the
-// scope that acquired it, on every path. Never used for another program's windows.
+// scope that acquired it, on every path. Never used for another program's windows. The traits
+// for GDI+ objects are in base/gdiplus_owners.h, so that only the drawing code pulls in GDI+.
 #pragma once
 
 #include <windows.h>
@@ -22,9 +23,13 @@ class Scoped {
     Scoped(const Scoped&) = delete;
     Scoped& operator=(const Scoped&) = delete;
 
+    // The value, still owned.
     [[nodiscard]] T get() const { return value_; }
+    // Whether a value is held (by the traits' idea of empty).
     [[nodiscard]] bool valid() const { return Traits::Valid(value_); }
+    // Hands the value over without releasing it; the owner is empty afterwards.
     [[nodiscard]] T detach() { return std::exchange(value_, kEmpty); }
+    // Releases the value held (if any) and takes `value`.
     void reset(T value = kEmpty) {
         if (Traits::Valid(value_)) {
             Traits::Close(value_);

@@ -5,15 +5,14 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <shlwapi.h>
 
-#include <cwchar>
-
-#include "cleaners/automation.h"
-#include "run/run_state.h"
+#include "base/file_version.h"
+#include "base/poll.h"
+#include "base/process.h"
+#include "base/registry_text.h"
 #include "base/scoped.h"
+#include "run/run_state.h"
 #include "run/settings.h"
-#include "opera/opera_location.h"
 
 namespace {
 
@@ -26,21 +25,13 @@ constexpr DWORD kMissingPauseMs = 1000;  // lets the warning be seen before the 
 constexpr WORD kWindowWidth = 600;
 constexpr WORD kWindowHeight = 400;
 
-// The program path from CCleaner's App Paths entry. Only a text value that ends within the
-// 260-character buffer and is not empty counts as a path.
+// The program path from CCleaner's App Paths entry; an empty text is no path. A 64-bit CCleaner
+// registers in the 64-bit view, which a 32-bit program does not see by default: that view
+// first, then this program's own.
 [[nodiscard]] bool ReadProgramPath(wchar_t (&program)[kPathChars]) {
-    DWORD type = 0;
-    DWORD bytes = sizeof(program);
-    wmemset(program, L'\0', kPathChars);
-    if (SHGetValueW(HKEY_LOCAL_MACHINE, kAppPathsKey, L"", &type, program, &bytes) !=
-        ERROR_SUCCESS) {
-        return false;
-    }
-    if (type != REG_SZ && type != REG_EXPAND_SZ) {
-        return false;
-    }
-    // A value stored without its terminator may fill the buffer to the last character.
-    return wmemchr(program, L'\0', kPathChars) != nullptr && program[0] != L'\0';
+    return ReadRegistryText(HKEY_LOCAL_MACHINE, kAppPathsKey, L"", RegistryView::SixtyFourBitFirst,
+                            TextExpansion::Expanded, program) &&
+           program[0] != L'\0';
 }
 
 void ReportMissing() {
@@ -57,19 +48,14 @@ void ReportMissing() {
     if (!ShellStart(program, L"/AUTO", process.receive())) {
         return false;
     }
-    for (int poll = 0; poll < kAutomaticPolls; ++poll) {
-        if (AbortRequested()) {
-            return false;
-        }
-        DWORD code = 0;
-        // A handle that can no longer be asked cannot tell us anything by waiting longer.
-        if (!GetExitCodeProcess(process.get(), &code) || code != STILL_ACTIVE) {
-            break;
-        }
-        Sleep(500);
-    }
+    PollResult ended =
+        PollUntil(kAutomaticPolls, 500, PollOrder::AbortTestPause, AbortRequested, [&process] {
+            DWORD code = 0;
+            // A handle that can no longer be asked cannot tell us anything by waiting longer.
+            return !GetExitCodeProcess(process.get(), &code) || code != STILL_ACTIVE;
+        });
     // Also after the 15 minutes: CCleaner is left to finish on its own.
-    return true;
+    return ended != PollResult::Aborted;
 }
 
 // The page's run button: the third "Button" child for version x.0, the second otherwise.
@@ -92,19 +78,14 @@ void PressButton(HWND page, HWND button, int id) {
 // CCleaner disables its run button while it works. False on abort, and when the button is gone
 // (CCleaner was closed): there is nothing left to wait for.
 [[nodiscard]] bool WaitRunButtonEnabled(HWND button) {
-    for (int poll = 0; poll < kRunButtonPolls; ++poll) {
-        if (AbortRequested()) {
-            return false;
-        }
-        Sleep(1000);
-        if (!IsWindow(button)) {
-            return false;
-        }
-        if (IsWindowEnabled(button)) {
-            return true;
-        }
-    }
-    return true;  // after 30 minutes the runner goes on as if the work had ended
+    bool gone = false;
+    PollResult enabled =
+        PollUntil(kRunButtonPolls, 1000, PollOrder::AbortPauseTest, AbortRequested, [&] {
+            gone = !IsWindow(button);
+            return gone || IsWindowEnabled(button);
+        });
+    // After 30 minutes the runner goes on as if the work had ended.
+    return enabled != PollResult::Aborted && !gone;
 }
 
 // Left button down on the tab control at (x 70, y 10), then at (x 100, y 10) when the first

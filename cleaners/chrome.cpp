@@ -11,9 +11,13 @@
 
 #include <cwchar>
 
+#include "base/input.h"
+#include "base/path_builder.h"
+#include "base/poll.h"
+#include "base/process.h"
+#include "base/scoped.h"
 #include "cleaners/automation.h"
 #include "run/run_state.h"
-#include "base/scoped.h"
 #include "run/settings.h"
 
 namespace {
@@ -113,13 +117,8 @@ bool StartChrome() {
 // Gives Chrome up to 10 s to show `window`, going on either way. False only on abort: this too is
 // a polling loop, and every polling loop of a cleaner makes the abort test.
 bool WaitUntilVisible(HWND window) {
-    for (int test = 0; test < kVisibleTests && !IsWindowVisible(window); ++test) {
-        if (AbortRequested()) {
-            return false;
-        }
-        Sleep(kVisiblePauseMs);
-    }
-    return true;
+    return PollUntil(kVisibleTests, kVisiblePauseMs, PollOrder::TestAbortPause, AbortRequested,
+                     [window] { return IsWindowVisible(window) != FALSE; }) != PollResult::Aborted;
 }
 
 struct ButtonSearch {
@@ -157,16 +156,8 @@ void CountDown(HWND button, int from, const wchar_t* caption) {
 
 // Polls until `dialog` is no longer a window. False on abort; true when it went or polls ran out.
 bool WaitDialogClosed(HWND dialog, DWORD pauseMs) {
-    for (int poll = 0; poll < kDialogGonePolls; ++poll) {
-        if (AbortRequested()) {
-            return false;
-        }
-        if (!IsWindow(dialog)) {
-            return true;
-        }
-        Sleep(pauseMs);
-    }
-    return true;
+    return PollUntil(kDialogGonePolls, pauseMs, PollOrder::AbortTestPause, AbortRequested,
+                     [dialog] { return !IsWindow(dialog); }) != PollResult::Aborted;
 }
 
 // Presses the dialog's clear button as the countdown setting asks and waits for the dialog to go.
@@ -189,10 +180,8 @@ bool ConfirmClearing(HWND dialog, HWND button) {
 HWND FindChromeWindow(LONG closeMask, LONG returnMask, const wchar_t* titlePart, DWORD pauseMs) {
     HWND lastWidget = nullptr;
     HWND lastWindowImpl = nullptr;
-    for (int poll = 0; poll < kWindowPolls;) {
-        if (AbortRequested()) {
-            return nullptr;
-        }
+    HWND found = nullptr;
+    auto look = [&]() -> PollAnswer {
         HWND* last = &lastWidget;
         HWND window = lastWidget = FindWindowExW(nullptr, lastWidget, kWidgetClass, nullptr);
         if (window == nullptr) {
@@ -200,33 +189,39 @@ HWND FindChromeWindow(LONG closeMask, LONG returnMask, const wchar_t* titlePart,
             window = lastWindowImpl =
                 FindWindowExW(nullptr, lastWindowImpl, kWindowImplClass, nullptr);
         }
-        if (window != nullptr) {
-            LONG exStyle = GetWindowLongW(window, GWL_EXSTYLE);
-            if (closeMask != 0 && (exStyle & closeMask) != 0) {
-                SendMessageW(window, WM_CLOSE, 0, 0);
-                if (!WaitWindowGone(kCloseBudgetMs, window)) {
-                    return nullptr;
-                }
-                // The closed window cannot be walked past any more: its class starts over.
-                *last = nullptr;
-                ++poll;
-                continue;
+        if (window == nullptr) {
+            return PollAnswer::NotYet;
+        }
+        LONG exStyle = GetWindowLongW(window, GWL_EXSTYLE);
+        if (closeMask != 0 && (exStyle & closeMask) != 0) {
+            SendMessageW(window, WM_CLOSE, 0, 0);
+            if (!WaitWindowGone(kCloseBudgetMs, window)) {
+                return PollAnswer::Met;  // the search ends here, with nothing found
             }
-            if (returnMask != 0 && (exStyle & returnMask) != 0) {
-                return window;
-            }
-            if (titlePart != nullptr) {
-                wchar_t title[kTitleChars] = {};
-                GetWindowTextW(window, title, kTitleChars);
-                if (StrStrIW(title, titlePart) != nullptr) {
-                    return window;
-                }
+            // The closed window cannot be walked past any more: its class starts over, and
+            // the next poll follows at once.
+            *last = nullptr;
+            return PollAnswer::NotYetNoPause;
+        }
+        if (returnMask != 0 && (exStyle & returnMask) != 0) {
+            found = window;
+            return PollAnswer::Met;
+        }
+        if (titlePart != nullptr) {
+            wchar_t title[kTitleChars] = {};
+            GetWindowTextW(window, title, kTitleChars);
+            if (StrStrIW(title, titlePart) != nullptr) {
+                found = window;
+                return PollAnswer::Met;
             }
         }
-        Sleep(pauseMs);
-        ++poll;
+        return PollAnswer::NotYet;
+    };
+    if (PollUntil(kWindowPolls, pauseMs, PollOrder::AbortTestPause, AbortRequested, look) !=
+        PollResult::Met) {
+        return nullptr;
     }
-    return nullptr;
+    return found;
 }
 
 HWND FindClearButton(HWND dialog) {
@@ -259,7 +254,7 @@ bool CleanChrome() {
         return false;
     }
     if (VisibleMode) {
-        CentreOnScreen(dialog);
+        CentreWindowOn(dialog, ScreenCentre.x, ScreenCentre.y);
     }
     HWND button = FindClearButton(dialog);
     if (button == nullptr || !ConfirmClearing(dialog, button)) {

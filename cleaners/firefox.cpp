@@ -5,9 +5,12 @@
 #include <windows.h>
 
 #include <shlwapi.h>
-#include <strsafe.h>
 
-#include "cleaners/automation.h"
+#include "base/input.h"
+#include "base/path_builder.h"
+#include "base/poll.h"
+#include "base/process.h"
+#include "base/registry_text.h"
 #include "run/run_state.h"
 #include "run/settings.h"
 
@@ -26,26 +29,11 @@ constexpr int kInnerPolls = 20;
 constexpr DWORD kPollMs = 500;
 constexpr DWORD kSettleMs = 1000;
 
-// Reads a text value of HKEY_LOCAL_MACHINE into `buffer`. False when it is missing, not text, or
-// does not fit with its terminator (a value stored without one is terminated here when it fits).
+// A text value of Firefox's keys. A 64-bit Firefox registers in the 64-bit view, which a 32-bit
+// program does not see by default: that view first, then this program's own.
 bool ReadMachineText(const wchar_t* key, const wchar_t* name, wchar_t* buffer, DWORD chars) {
-    DWORD type = 0;
-    DWORD bytes = chars * sizeof(wchar_t);
-    if (SHGetValueW(HKEY_LOCAL_MACHINE, key, name, &type, buffer, &bytes) != ERROR_SUCCESS) {
-        return false;
-    }
-    if (type != REG_SZ && type != REG_EXPAND_SZ) {
-        return false;
-    }
-    DWORD length = bytes / sizeof(wchar_t);
-    if (length > 0 && buffer[length - 1] == 0) {
-        return true;
-    }
-    if (length >= chars) {
-        return false;
-    }
-    buffer[length] = 0;
-    return true;
+    return ReadRegistryText(HKEY_LOCAL_MACHINE, key, name, RegistryView::SixtyFourBitFirst,
+                            TextExpansion::Expanded, buffer, chars);
 }
 
 // The installed Firefox's command line that opens only the sanitize dialog.
@@ -55,38 +43,28 @@ bool BuildCommandLine(wchar_t (&commandLine)[kCommandChars]) {
         return false;
     }
     // One buffer holds first the version's key path, then the command line.
-    if (FAILED(StringCchPrintfW(commandLine, kKeyPathChars, L"%ls\\%ls\\%ls", kFirefoxKey, version,
-                                L"Main"))) {
-        return false;
-    }
     wchar_t program[kPathChars];
-    if (!ReadMachineText(commandLine, L"PathToExe", program, kPathChars)) {
-        return false;
-    }
-    return SUCCEEDED(StringCchPrintfW(commandLine, kCommandChars,
-                                      L"\"%ls\" -chrome chrome://browser/content/sanitize.xul",
-                                      program));
+    return JoinText(commandLine, kKeyPathChars, {kFirefoxKey, L"\\", version, L"\\Main"}) &&
+           ReadMachineText(commandLine, L"PathToExe", program, kPathChars) &&
+           JoinText(commandLine,
+                    {L"\"", program, L"\" -chrome chrome://browser/content/sanitize.xul"});
 }
 
 // Walks Firefox's top-level windows one per poll, starting over after the last, until one whose
 // title does not name Firefox (the dialog) turns up. Null on abort or after all polls.
 HWND FindSanitizeDialog() {
-    HWND previous = nullptr;
-    for (int poll = 0; poll < kDialogPolls; ++poll) {
-        if (AbortRequested()) {
-            return nullptr;
-        }
-        previous = FindWindowExW(nullptr, previous, kTopClass, nullptr);
-        if (previous != nullptr) {
-            wchar_t title[kTitleChars] = {};
-            GetWindowTextW(previous, title, kTitleChars);
-            if (StrStrW(title, kBrowserTitle) == nullptr) {
-                return previous;
+    HWND window = nullptr;
+    PollResult found =
+        PollUntil(kDialogPolls, kPollMs, PollOrder::AbortTestPause, AbortRequested, [&window] {
+            window = FindWindowExW(nullptr, window, kTopClass, nullptr);
+            if (window == nullptr) {
+                return false;
             }
-        }
-        Sleep(kPollMs);
-    }
-    return nullptr;
+            wchar_t title[kTitleChars] = {};
+            GetWindowTextW(window, title, kTitleChars);
+            return StrStrW(title, kBrowserTitle) == nullptr;
+        });
+    return found == PollResult::Met ? window : nullptr;
 }
 
 }  // namespace
@@ -107,19 +85,16 @@ bool CleanFirefox() {
         return false;
     }
     if (VisibleMode) {
-        CentreOnScreen(dialog);
+        CentreWindowOn(dialog, ScreenCentre.x, ScreenCentre.y);
     }
     Sleep(kSettleMs);
-    for (int poll = 0; poll < kInnerPolls; ++poll) {
-        if (AbortRequested()) {
-            return false;
-        }
-        Sleep(kPollMs);
-        HWND inner = FindWindowExW(dialog, nullptr, kInnerClass, nullptr);
-        if (inner != nullptr) {
-            PressKey(inner, VK_RETURN);
-            return true;
-        }
+    HWND inner = nullptr;
+    if (PollUntil(kInnerPolls, kPollMs, PollOrder::AbortPauseTest, AbortRequested, [&] {
+            inner = FindWindowExW(dialog, nullptr, kInnerClass, nullptr);
+            return inner != nullptr;
+        }) != PollResult::Met) {
+        return false;
     }
-    return false;
+    PressKey(inner, VK_RETURN);
+    return true;
 }

@@ -9,8 +9,13 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include "cleaners/automation.h"
+#include "base/input.h"
+#include "base/path_builder.h"
+#include "base/poll.h"
+#include "base/process.h"
 #include "base/scoped.h"
+#include "run/run_state.h"
+#include "run/settings.h"
 
 namespace {
 
@@ -44,18 +49,12 @@ BOOL CALLBACK TakeFirstVisible(HWND window, LPARAM) {
 // Up to 20 looks, 300 ms apart, for the dialog thread's first visible window. False on abort;
 // otherwise true, with HistoryDialog null when the dialog never appeared.
 [[nodiscard]] bool FindHistoryDialog(DWORD threadId) {
-    for (int poll = 0; poll < kDialogPolls; ++poll) {
-        if (AbortRequested()) {
-            return false;
-        }
-        HistoryDialog = nullptr;
-        EnumThreadWindows(threadId, TakeFirstVisible, 0);
-        if (HistoryDialog != nullptr) {
-            return true;
-        }
-        Sleep(kDialogPollMs);
-    }
-    return true;
+    return PollUntil(kDialogPolls, kDialogPollMs, PollOrder::AbortTestPause, AbortRequested,
+                     [threadId] {
+                         HistoryDialog = nullptr;
+                         EnumThreadWindows(threadId, TakeFirstVisible, 0);
+                         return HistoryDialog != nullptr;
+                     }) != PollResult::Aborted;
 }
 
 // The Delete button by its English caption, else by its identifier, else by its place.
@@ -85,19 +84,6 @@ void KeepLoaded(ScopedModule& module) {
     static_cast<void>(module.detach());
 }
 
-// Waits, without an abort test, until the dialog thread has ended; true when it has.
-bool WaitThreadEnded(HANDLE thread) {
-    for (int poll = 0; poll < kThreadPolls; ++poll) {
-        // A failed query counts as still running: unloading under a live thread would crash.
-        DWORD code = STILL_ACTIVE;
-        if (GetExitCodeThread(thread, &code) && code != STILL_ACTIVE) {
-            return true;
-        }
-        Sleep(kThreadPollMs);
-    }
-    return false;
-}
-
 }  // namespace
 
 bool BuildClearEverythingCommand(wchar_t* program, wchar_t* parameters) {
@@ -108,9 +94,7 @@ bool BuildClearEverythingCommand(wchar_t* program, wchar_t* parameters) {
         return false;
     }
     // rundll32 reads the module's path up to the comma; quotes keep a path with blanks whole.
-    parameters[0] = L'\0';
-    return AppendPath(parameters, L"\"") && AppendPath(parameters, module) &&
-           AppendPath(parameters, L"\",ClearMyTracksByProcess 255");
+    return JoinText(parameters, kPathChars, {L"\"", module, L"\",ClearMyTracksByProcess 255"});
 }
 
 bool CleanInternetExplorerAll() {
@@ -156,7 +140,7 @@ bool CleanInternetExplorer() {
     }
     // From here on the dialog thread may run inside the module: it stays loaded unless the
     // thread is known to have ended.
-    if (WaitForInputIdle(GetCurrentProcess(), 10000) == WAIT_TIMEOUT) {
+    if (!WaitUntilReadyForInput(GetCurrentProcess(), 10000)) {
         KeepLoaded(module);
         return false;
     }
@@ -166,14 +150,16 @@ bool CleanInternetExplorer() {
     }
     if (HistoryDialog != nullptr) {
         if (VisibleMode) {
-            CentreOnScreen(HistoryDialog);
+            CentreWindowOn(HistoryDialog, ScreenCentre.x, ScreenCentre.y);
         }
         HWND button = FindDeleteButton(HistoryDialog);
         if (button != nullptr) {
             ClickWindow(button);
         }
     }
-    if (!WaitThreadEnded(thread.get())) {
+    // Without an abort test. Only a thread known to have ended lets the module go: unloading
+    // under a live thread would crash.
+    if (!WaitUntilEnded(thread.get(), kThreadPolls, kThreadPollMs)) {
         KeepLoaded(module);
     }
     return true;

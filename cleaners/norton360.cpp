@@ -4,7 +4,8 @@
 
 #include <windows.h>
 
-#include "cleaners/automation.h"
+#include "base/input.h"
+#include "base/poll.h"
 #include "run/run_state.h"
 #include "run/settings.h"
 
@@ -42,17 +43,12 @@ void HidePopup() {
 
 // The dialog, polled for; null on abort or when it did not come.
 [[nodiscard]] HWND WaitForDialog() {
-    for (int poll = 0; poll < kPolls; ++poll) {
-        if (AbortRequested()) {
-            return nullptr;
-        }
-        HWND dialog = FindWindowW(kDialogClass, kTitle);
-        if (dialog != nullptr) {
-            return dialog;
-        }
-        Sleep(500);
-    }
-    return nullptr;
+    HWND dialog = nullptr;
+    PollResult found = PollUntil(kPolls, 500, PollOrder::AbortTestPause, AbortRequested, [&] {
+        dialog = FindWindowW(kDialogClass, kTitle);
+        return dialog != nullptr;
+    });
+    return found == PollResult::Met ? dialog : nullptr;
 }
 
 // The window that draws the dialog's content: the first "SymHTMLWindow" inside the first
@@ -73,19 +69,10 @@ void HidePopup() {
     if (dc == nullptr) {
         return true;
     }
-    bool aborted = false;
-    for (int poll = 0; poll < kPolls; ++poll) {
-        if (AbortRequested()) {
-            aborted = true;
-            break;
-        }
-        if (GetPixel(dc, kReadyX, kReadyY) == kReadyColour) {
-            break;
-        }
-        Sleep(500);
-    }
+    PollResult ready = PollUntil(kPolls, 500, PollOrder::AbortTestPause, AbortRequested,
+                                 [dc] { return GetPixel(dc, kReadyX, kReadyY) == kReadyColour; });
     ReleaseDC(content, dc);
-    return !aborted;
+    return ready != PollResult::Aborted;
 }
 
 }  // namespace
@@ -107,7 +94,7 @@ bool RunNorton360() {
         return false;
     }
     if (VisibleMode) {
-        CentreOnScreen(dialog);
+        CentreWindowOn(dialog, ScreenCentre.x, ScreenCentre.y);
     }
     HWND content = FindContent(dialog);
     if (content == nullptr) {

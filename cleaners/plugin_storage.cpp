@@ -8,8 +8,9 @@
 
 #include <cwchar>
 
-#include "cleaners/automation.h"
+#include "base/path_builder.h"
 #include "base/scoped.h"
+#include "cleaners/automation.h"
 
 namespace {
 

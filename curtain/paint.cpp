@@ -5,6 +5,7 @@
 
 #include <process.h>
 
+#include "base/gdiplus_owners.h"
 #include "run/run_state.h"
 #include "run/settings.h"
 
@@ -86,11 +87,8 @@ void DrawText(const wchar_t* text, GpFont* font, GpSolidFill* brush, LONG x, LON
 }
 
 void DrawWarning(const wchar_t* text, GpFont* font, LONG x) {
-    GpSolidFill* warning = CreateBrush(kWarningColour);
-    DrawText(text, font, warning, x, kStatusTop);
-    if (warning != nullptr) {
-        GdipDeleteBrush(warning);
-    }
+    ScopedGdipBrush warning(CreateBrush(kWarningColour));
+    DrawText(text, font, warning.get(), x, kStatusTop);
 }
 
 void DrawStatusLine(GpFont* font, GpSolidFill* brush) {
@@ -124,11 +122,8 @@ void DrawHelpLink(const TextFamily& family, GpFont* font, GpSolidFill* brush) {
         DrawText(L"Please wait...", font, brush, right - 230, bottom - 50);
         return;
     }
-    GpFont* linkFont = CreateTextFont(family, FontStyleBold | FontStyleUnderline);
-    DrawText(L"Help and Support", linkFont, brush, right - 235, bottom - 50);
-    if (linkFont != nullptr) {
-        GdipDeleteFont(linkFont);
-    }
+    ScopedGdipFont linkFont(CreateTextFont(family, FontStyleBold | FontStyleUnderline));
+    DrawText(L"Help and Support", linkFont.get(), brush, right - 235, bottom - 50);
 }
 
 // The frame the animation thread last asked for, once it has asked for one.
@@ -228,15 +223,11 @@ void PaintStatusTexts() {
         return;
     }
     TextFamily family = CreateTextFamily();
-    GpFont* font = CreateTextFont(family, FontStyleBold);
-    GpSolidFill* brush = CreateBrush(kTextColour);
-    DrawStatusLine(font, brush);
-    DrawHelpLink(family, font, brush);
-    if (brush != nullptr) {
-        GdipDeleteBrush(brush);
-    }
-    if (font != nullptr) {
-        GdipDeleteFont(font);
+    {
+        ScopedGdipFont font(CreateTextFont(family, FontStyleBold));
+        ScopedGdipBrush brush(CreateBrush(kTextColour));
+        DrawStatusLine(font.get(), brush.get());
+        DrawHelpLink(family, font.get(), brush.get());
     }
     DeleteTextFamily(&family);
 }

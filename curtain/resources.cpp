@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "base/poll.h"
 #include "base/scoped.h"
 #include "run/run_state.h"
 #include "run/settings.h"
@@ -41,13 +42,7 @@ void StopAnimationThread() {
         return;
     }
     Curtain.animationRunning = 0;
-    for (int poll = 0; poll < kStopPolls; ++poll) {
-        DWORD exitCode = 0;
-        if (!GetExitCodeThread(Curtain.animationThread, &exitCode) || exitCode != STILL_ACTIVE) {
-            break;
-        }
-        Sleep(kStopPollMs);
-    }
+    static_cast<void>(WaitUntilEnded(Curtain.animationThread, kStopPolls, kStopPollMs));
     CloseHandle(Curtain.animationThread);
     Curtain.animationThread = nullptr;
 }

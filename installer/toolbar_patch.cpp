@@ -6,7 +6,7 @@
 
 #include <cwchar>
 
-#include "base/scoped.h"
+#include "base/registry_text.h"
 #include "installer/path_text.h"
 
 namespace {
@@ -27,7 +27,6 @@ constexpr DWORD kCopyChars = 2047;
 // GetPrivateProfileSectionW answers size - 2 when the section did not fit.
 constexpr DWORD kCopyCutShort = kCopyChars - 2;
 constexpr size_t kValueChars = 384;
-constexpr DWORD kAppPathBytes = 260;
 
 bool IsFile(const wchar_t* path) {
     DWORD attributes = GetFileAttributesW(path);
@@ -152,36 +151,11 @@ bool ChooseTarget(const OperaLocation& opera, wchar_t (&target)[kInstallerPathCh
 }  // namespace
 
 bool ReadSweeplyAppPath(wchar_t (&path)[130]) {
-    ScopedKey key;
     // The 64-bit view first on 64-bit Windows: that is where the shell, and a .reg file imported
     // by regedit, keep App Paths. Then this program's own view, where a 32-bit setup writes.
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kAppPathsKey, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
-                      key.receive()) != ERROR_SUCCESS &&
-        RegOpenKeyExW(HKEY_LOCAL_MACHINE, kAppPathsKey, 0, KEY_QUERY_VALUE, key.receive()) !=
-            ERROR_SUCCESS) {
-        return false;
-    }
-    wchar_t raw[kAppPathBytes / sizeof(wchar_t) + 1];
-    DWORD type = 0;
-    DWORD bytes = kAppPathBytes;
-    if (RegQueryValueExW(key.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(raw),
-                         &bytes) != ERROR_SUCCESS ||
-        (type != REG_SZ && type != REG_EXPAND_SZ)) {
-        return false;
-    }
-    // Registry text need not end in a NUL; count only the characters before the first one.
-    size_t length = bytes / sizeof(wchar_t);
-    raw[length] = L'\0';
-    length = wcslen(raw);
-    if (length == 0 || length >= 130) {
-        return false;
-    }
-    if (type == REG_EXPAND_SZ) {
-        DWORD needed = ExpandEnvironmentStringsW(raw, path, 130);
-        return needed != 0 && needed <= 130 && path[0] != L'\0';
-    }
-    wmemcpy(path, raw, length + 1);
-    return true;
+    return ReadRegistryText(HKEY_LOCAL_MACHINE, kAppPathsKey, L"", RegistryView::SixtyFourBitFirst,
+                            TextExpansion::Expanded, path) &&
+           path[0] != L'\0';
 }
 
 bool PatchOperaToolbar(const OperaLocation& opera) {

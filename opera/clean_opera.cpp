@@ -2,9 +2,11 @@
 // starting Opera first when it is not running and closing it afterwards.
 #include "opera/opera_cleaner.h"
 
+#include "base/input.h"
+#include "base/poll.h"
+#include "opera/start_opera.h"
 #include "run/run_state.h"
 #include "run/settings.h"
-#include "opera/start_opera.h"
 
 namespace {
 
@@ -60,29 +62,18 @@ HWND ProbeDialog(int probes) {
 }
 
 bool WaitMainWindow(OperaWindows* found) {
-    for (int pass = 0; pass < kWaitPasses; ++pass) {
-        if (AbortRequested()) {
-            return false;
-        }
-        if (ProbeMainWindow(kProbesPerPass, found)) {
-            return true;
-        }
-        Sleep(kPassPauseMs);
-    }
-    return false;
+    return PollUntil(kWaitPasses, kPassPauseMs, PollOrder::AbortTestPause, AbortRequested,
+                     [found] { return ProbeMainWindow(kProbesPerPass, found); }) == PollResult::Met;
 }
 
 HWND WaitDialog() {
-    for (int pass = 0; pass < kWaitPasses; ++pass) {
-        if (AbortRequested()) {
-            return nullptr;
-        }
-        if (HWND dialog = ProbeDialog(kProbesPerPass)) {
-            return dialog;
-        }
-        Sleep(kPassPauseMs);
-    }
-    return nullptr;
+    HWND dialog = nullptr;
+    PollResult found =
+        PollUntil(kWaitPasses, kPassPauseMs, PollOrder::AbortTestPause, AbortRequested, [&] {
+            dialog = ProbeDialog(kProbesPerPass);
+            return dialog != nullptr;
+        });
+    return found == PollResult::Met ? dialog : nullptr;
 }
 
 // Alt+T opens Opera's Tools menu; D picks "Delete private data". Alt and T are sent to the
@@ -92,8 +83,7 @@ void OpenDeleteDialog(HWND keyboardTarget) {
     SetForegroundWindow(keyboardTarget);
     SendMessageW(keyboardTarget, WM_SYSKEYDOWN, VK_MENU, 0);
     Sleep(50);
-    SendMessageW(keyboardTarget, WM_KEYDOWN, 'T', 0);
-    SendMessageW(keyboardTarget, WM_KEYUP, 'T', 0);
+    PressKey(keyboardTarget, 'T');
     Sleep(500);
     keybd_event('D', 0, 0, 0);
     keybd_event('D', 0, KEYEVENTF_KEYUP, 0);
@@ -104,20 +94,13 @@ void OpenDeleteDialog(HWND keyboardTarget) {
 // Centres the dialog on ScreenCentre, topmost (in silent runs too), then presses its default
 // button with Enter. False when the dialog has no button to press.
 bool ConfirmDialog(HWND dialog) {
-    RECT rect = {};
-    if (GetWindowRect(dialog, &rect)) {
-        LONG width = rect.right - rect.left;
-        LONG height = rect.bottom - rect.top;
-        SetWindowPos(dialog, HWND_TOPMOST, ScreenCentre.x - width / 2, ScreenCentre.y - height / 2,
-                     0, 0, SWP_NOSIZE);
-    }
+    CentreWindowOn(dialog, ScreenCentre.x, ScreenCentre.y);
     Sleep(500);
     HWND button = FindWindowExW(dialog, nullptr, kOperaClass, nullptr);
     if (button == nullptr) {
         return false;
     }
-    SendMessageW(button, WM_KEYDOWN, VK_RETURN, 0);
-    SendMessageW(button, WM_KEYUP, VK_RETURN, 0);
+    PressKey(button, VK_RETURN);
     return true;
 }
 

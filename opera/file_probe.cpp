@@ -1,37 +1,7 @@
-// Two small file questions the Opera locator asks (and the CCleaner runner reuses): a program's
-// file version, and whether a name pattern matches anything.
+// The Opera locator's file question: whether a name pattern matches anything.
 #include "opera/opera_location.h"
 
-#include <vector>
-
 #include "base/scoped.h"
-
-bool ReadFileVersion(const wchar_t* path, DWORD* major, DWORD* minor) {
-    *major = 0;
-    *minor = 0;
-    DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeW(path, &ignored);
-    if (size == 0) {
-        return false;
-    }
-    ScopedGlobal buffer(GlobalAlloc(GMEM_FIXED, size));
-    if (!buffer.valid()) {
-        return false;
-    }
-    void* data = buffer.get();  // GMEM_FIXED: the handle is the address
-    if (!GetFileVersionInfoW(path, 0, size, data)) {
-        return false;
-    }
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT fixedSize = 0;
-    if (!VerQueryValueW(data, L"\\", reinterpret_cast<void**>(&fixed), &fixedSize) ||
-        fixed == nullptr || fixedSize < sizeof(VS_FIXEDFILEINFO)) {
-        return false;
-    }
-    *major = HIWORD(fixed->dwFileVersionMS);
-    *minor = LOWORD(fixed->dwFileVersionMS);
-    return true;
-}
 
 bool FindFirstMatch(const wchar_t* pattern, WIN32_FIND_DATAW* findData) {
     ScopedFind search(FindFirstFileW(pattern, findData));

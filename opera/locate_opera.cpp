@@ -7,6 +7,10 @@
 
 #include <cwchar>
 
+#include "base/file_version.h"
+#include "base/path_builder.h"
+#include "base/registry_text.h"
+
 namespace {
 
 constexpr wchar_t kOperaKey[] = L"Software\\Opera Software";
@@ -14,39 +18,11 @@ constexpr wchar_t kProgramName[] = L"opera.exe";
 constexpr size_t kProgramNameChars = 9;
 constexpr int kMultiUserMissing = 7;
 
-// A text value of Opera's key into a 260-character buffer; absent, not text, or too long for
-// the buffer all count as absent.
+// A text value of Opera's key into a 260-character buffer (Opera keeps it in the user's own
+// view); absent, not text, or too long for the buffer all count as absent.
 bool ReadOperaValue(const wchar_t* name, wchar_t* buffer) {
-    DWORD type = 0;
-    DWORD bytes = MAX_PATH * sizeof(wchar_t);
-    if (SHGetValueW(HKEY_CURRENT_USER, kOperaKey, name, &type, buffer, &bytes) != ERROR_SUCCESS) {
-        return false;
-    }
-    if (type != REG_SZ && type != REG_EXPAND_SZ) {
-        return false;
-    }
-    // Registry text need not be terminated: terminate it within the buffer or refuse it.
-    size_t chars = bytes / sizeof(wchar_t);
-    if (chars > 0 && buffer[chars - 1] == L'\0') {
-        return true;
-    }
-    if (chars >= MAX_PATH) {
-        return false;
-    }
-    buffer[chars] = L'\0';
-    return true;
-}
-
-// Appends `text` to the 260-character `path`; false, leaving `path` as it was, when it would
-// not fit.
-bool AppendText(wchar_t* path, const wchar_t* text) {
-    size_t used = wcslen(path);
-    size_t extra = wcslen(text);
-    if (used + extra >= MAX_PATH) {
-        return false;
-    }
-    wmemcpy(path + used, text, extra + 1);
-    return true;
+    return ReadRegistryText(HKEY_CURRENT_USER, kOperaKey, name, RegistryView::Own,
+                            TextExpansion::Expanded, buffer, MAX_PATH);
 }
 
 // Step 1: the last start's command line, newer value first, else the program folder + name.
@@ -60,7 +36,7 @@ bool ReadProgramPath(wchar_t* programDir) {
         }
         return true;
     }
-    return ReadOperaValue(L"Last Directory3", programDir) && AppendText(programDir, kProgramName);
+    return ReadOperaValue(L"Last Directory3", programDir) && AppendPath(programDir, kProgramName);
 }
 
 // Steps 2 to 4: the bare program path, its version (9.50 or later), then the program folder.
@@ -94,7 +70,7 @@ bool CheckProgram(OperaLocation* location) {
 // programDir without its trailing backslash.
 bool BuildMultiUserProfile(OperaLocation* location) {
     if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, location->profileDir)) ||
-        !AppendText(location->profileDir, L"\\Opera")) {
+        !AppendPath(location->profileDir, L"\\Opera")) {
         return false;
     }
     wchar_t* cut = wcsrchr(location->programDir, L'\\');
@@ -103,31 +79,31 @@ bool BuildMultiUserProfile(OperaLocation* location) {
     }
     *cut = L'\0';
     const wchar_t* folderName = wcsrchr(location->programDir, L'\\');
-    return folderName != nullptr && AppendText(location->profileDir, folderName);
+    return folderName != nullptr && AppendPath(location->profileDir, folderName);
 }
 
-// Looks for the preferences file in the current directory, the newer name first.
-bool FindPrefsFile(WIN32_FIND_DATAW* findData) {
-    return FindFirstMatch(L"operaprefs.ini", findData) || FindFirstMatch(L"opera6.ini", findData);
+// The first file in `folder` named `name` (`folder` may end with a backslash already).
+bool FindIn(const wchar_t* folder, const wchar_t* name, WIN32_FIND_DATAW* findData) {
+    wchar_t pattern[MAX_PATH];
+    return JoinText(pattern, {folder, L"\\", name}) && FindFirstMatch(pattern, findData);
+}
+
+// Looks for the preferences file in `folder`, the newer name first.
+bool FindPrefsFile(const wchar_t* folder, WIN32_FIND_DATAW* findData) {
+    return FindIn(folder, L"operaprefs.ini", findData) || FindIn(folder, L"opera6.ini", findData);
 }
 
 // Steps 8 and 9: the preferences file in profileDir, else in its "profile" sub-folder. The
-// directory changes may fail; the search then runs where the process already was.
+// searches name the folders in full: the process's current directory is not Opera's to change.
 bool FindPrefs(OperaLocation* location) {
     WIN32_FIND_DATAW found;
-    SetCurrentDirectoryW(location->profileDir);
-    if (!FindPrefsFile(&found)) {
-        if (!AppendText(location->profileDir, L"\\profile")) {
-            return false;
-        }
-        SetCurrentDirectoryW(location->profileDir);
-        if (!FindPrefsFile(&found)) {
+    if (!FindPrefsFile(location->profileDir, &found)) {
+        if (!AppendPath(location->profileDir, L"\\profile") ||
+            !FindPrefsFile(location->profileDir, &found)) {
             return false;
         }
     }
-    wcscpy(location->prefsPath, location->profileDir);
-    return AppendText(location->prefsPath, L"\\") &&
-           AppendText(location->prefsPath, found.cFileName);
+    return JoinText(location->prefsPath, {location->profileDir, L"\\", found.cFileName});
 }
 
 }  // namespace
@@ -138,14 +114,12 @@ bool LocateOpera(OperaLocation* location) {
         return false;
     }
 
-    // Step 5: the default settings file beside the program.
-    SetCurrentDirectoryW(location->programDir);
+    // Step 5: the default settings file beside the program (programDir ends with a backslash).
     WIN32_FIND_DATAW found;
-    if (!FindFirstMatch(L"oper*de*.ini", &found)) {
-        return false;
-    }
-    wcscpy(location->mainIniPath, location->programDir);
-    if (!AppendText(location->mainIniPath, found.cFileName)) {
+    wchar_t pattern[MAX_PATH];
+    if (!JoinText(pattern, {location->programDir, L"oper*de*.ini"}) ||
+        !FindFirstMatch(pattern, &found) ||
+        !JoinText(location->mainIniPath, {location->programDir, found.cFileName})) {
         return false;
     }
 

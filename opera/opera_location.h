@@ -15,12 +15,8 @@ struct OperaLocation {
 };
 
 // Finds Opera 9.50 or later for the current user. False when it is missing, too old or any step
-// fails; the fields are then undefined. Changes the process's current directory.
+// fails; the fields are then undefined. Leaves the process's current directory alone.
 [[nodiscard]] bool LocateOpera(OperaLocation* location);
-
-// The most significant part of `path`'s file version resource. False, with both outputs 0, when
-// the file has no readable version resource.
-[[nodiscard]] bool ReadFileVersion(const wchar_t* path, DWORD* major, DWORD* minor);
 
 // FindFirstFileW with `pattern` (relative to the current directory when relative); the search is
 // closed at once. True when an entry matched; its data is then in `findData`.

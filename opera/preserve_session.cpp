@@ -2,14 +2,22 @@
 // files; a copy taken before it runs is moved back when the file is gone afterwards.
 #include "opera/opera_cleaner.h"
 
+#include "base/path_builder.h"
+
 bool PreserveOperaSession(bool backup) {
     OperaLocation location;
-    if (!LocateOpera(&location) || !SetCurrentDirectoryW(location.profileDir)) {
+    wchar_t session[MAX_PATH];
+    wchar_t copy[MAX_PATH];
+    // Full paths: the process's current directory stays where the user started Sweeply, where a
+    // relative "--ext=" program is looked for at the end of the run.
+    if (!LocateOpera(&location) ||
+        !JoinText(session, {location.profileDir, L"\\sessions\\autosave.win"}) ||
+        !JoinText(copy, {location.profileDir, L"\\autosave.backup"})) {
         return false;
     }
     if (backup) {
-        return CopyFileW(L"sessions\\autosave.win", L"autosave.backup", FALSE) != FALSE;
+        return CopyFileW(session, copy, FALSE) != FALSE;
     }
     // MoveFileW never replaces: a session file that survived stays, and so does the backup.
-    return MoveFileW(L"autosave.backup", L"sessions\\autosave.win") != FALSE;
+    return MoveFileW(copy, session) != FALSE;
 }

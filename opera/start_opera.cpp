@@ -4,7 +4,7 @@
 
 #include <cwchar>
 
-#include "base/scoped.h"
+#include "base/process.h"
 
 namespace {
 
@@ -12,7 +12,6 @@ constexpr wchar_t kPrefsSection[] = L"User Prefs";
 constexpr wchar_t kStartupDialog[] = L"Show Startup Dialog";
 constexpr wchar_t kDefaultBrowserDialog[] = L"Show Default Browser Dialog";
 constexpr UINT kPrefMissing = 700;  // the read default: the key is not there
-constexpr DWORD kReadyTimeoutMs = 10000;
 
 // One preference switched off for the start; restored only when it was changed.
 struct SwitchedPref {
@@ -71,16 +70,7 @@ bool StartOperaForCleaning() {
         SwitchOff(&pref, prefsPath);
     }
 
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    bool ready = false;
-    if (CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
-                       nullptr, nullptr, &startup, &process)) {
-        ScopedHandle processHandle(process.hProcess);
-        ScopedHandle threadHandle(process.hThread);
-        ready = WaitForInputIdle(process.hProcess, kReadyTimeoutMs) == 0;
-    }
+    bool ready = StartAndWaitIdle(nullptr, commandLine, false);
     // Put back in every case, also when Opera did not become ready in time: left at "0", the
     // user's own settings would be changed for good.
     for (const SwitchedPref& pref : prefs) {

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-constexpr int kPathChars = MAX_PATH;  // every path buffer: 260 characters, terminator included
+#include "base/path_builder.h"  // kPathChars: every path buffer
 
 // Option values cut out of the command line. A valued option is absent when its pointer is null.
 struct LaunchOptions {

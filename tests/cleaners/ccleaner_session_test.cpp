@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "app/worker.h"
 #include "run/run_state.h"
 #include "run/settings.h"
-#include "app/worker.h"
 #include "tests/cleaners/in_process_norton.h"
 #include "tests/cleaners/runner_test_support.h"
 #include "tests/opera/opera_fixture.h"
@@ -43,11 +43,7 @@ class CCleanerSessionTest : public ::testing::Test {
         ASSERT_TRUE(CopyFileW(BinPath(L"ccleaner21.exe").c_str(), program_.c_str(), FALSE));
         appPath_ = std::make_unique<ScopedCCleanerAppPath>(program_);
     }
-    void TearDown() override {
-        EndProcesses(L"CCleaner.exe");
-        // LocateOpera leaves the current folder in the profile, which must go at the end.
-        SetCurrentDirectoryW(BinDir().c_str());
-    }
+    void TearDown() override { EndProcesses(L"CCleaner.exe"); }
 
     TempFolder folder_;
     OperaInstallation opera_;

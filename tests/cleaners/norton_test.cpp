@@ -108,18 +108,6 @@ TEST_F(NortonTest, ContentThatNeverTurnsWhiteIsDismissedAfterItsPolls) {
     EXPECT_TRUE(LinesStartingWith(lines, {"dialog at"}).empty());
 }
 
-TEST_F(NortonTest, AbortWhileWaitingForTheContentLeavesTheDialogOpen) {
-    ScopedEnv never(L"SWEEPLY_STANDIN_NORTON_NEVER_WHITE", L"1");
-    InProcessNorton norton;
-    ASSERT_TRUE(norton.made());
-    {
-        AbortWhenLogged abort(log_, "dialog shown");
-        EXPECT_FALSE(RunNorton360());
-    }
-    EXPECT_EQ(IndexOf(Log(), "dialog WM_DESTROY"), -1);
-    EXPECT_NE(FindWindowW(L"SymHTMLDialog", L"Norton 360"), nullptr);
-}
-
 TEST_F(NortonTest, AbortWhileWaitingForTheDialogGivesUp) {
     ScopedEnv noDialog(L"SWEEPLY_STANDIN_NORTON_NO_DIALOG", L"1");
     InProcessNorton norton;

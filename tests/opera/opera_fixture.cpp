@@ -120,9 +120,6 @@ bool OperaInstallation::Lay(const OperaSetup& setup) {
 OperaInstallation::~OperaInstallation() {
     // A stand-in still running from the program folder would keep its file from being removed.
     EndOperaStandins();
-    // LocateOpera leaves the current directory inside the installation, which would keep the
-    // folder from being removed.
-    SetCurrentDirectoryW(BinDir().c_str());
     RestoreRegistry();
     if (profileRoot_ != programDir_ && !profileRoot_.empty()) {
         RemoveTree(profileRoot_);

@@ -18,7 +18,7 @@ constexpr int kOmit = -1;
 enum class PrefsFiles { OperaPrefs, Opera6, Both, None };
 
 struct OperaSetup {
-    const wchar_t* version = L"10.0";         // stand-in build: "9.27", "9.50", "9.64" or "10.0"
+    const wchar_t* version = L"10.0";  // stand-in: "9.27", "9.50", "9.64", "10.0", "10.0_console"
     const wchar_t* folderName = L"Opera 10";  // program folder's name (a unique suffix is added)
     const wchar_t* defaultsName = L"operadef6.ini";  // nullptr: no default settings file
     int multiUser = 0;                               // [System] "Multi User", or kOmit

@@ -27,18 +27,26 @@ class SweeplyOperaRun : public ::testing::Test {
 };
 
 // A shown run: the curtain starts the worker after its fade-in, and the dialog is centred on
-// the work area and put above the curtain.
+// the work area and put above the curtain. A relative "--ext=" program is found in the folder
+// Sweeply was started in: the Opera step leaves the current folder alone.
 TEST_F(SweeplyOperaRun, OperaTaskClearsPrivateDataInAShownRun) {
     RECT workArea = {};
     ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0));
+    TempFolder startFolder;
+    ASSERT_TRUE(CopyFileW(BinPath(L"recorder.exe").c_str(), (startFolder / L"followup.exe").c_str(),
+                          FALSE));
 
-    RunResult run = RunSweeply(L"opera", 90000);
+    ASSERT_TRUE(SetCurrentDirectoryW(startFolder.path().c_str()));
+    RunResult run = RunSweeply(L"opera --ext=followup.exe --args=from the start folder", 90000);
+    SetCurrentDirectoryW(BinDir().c_str());
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_TRUE(WaitNoProcess(L"opera.exe", 10000));
     EndOperaStandins();
+    EXPECT_TRUE(WaitNoChildren(run.processId, 10000));
 
     std::vector<std::string> lines = ReadLog(logFolder / L"opera.log");
+    EXPECT_TRUE(Has(lines, "started [from the start folder]"));
     EXPECT_TRUE(Has(lines, "confirmed centre=" + std::to_string(workArea.right / 2) + "," +
                                std::to_string(workArea.bottom / 2) + " topmost=1"));
     EXPECT_TRUE(Has(lines, "cleared 4 files"));
