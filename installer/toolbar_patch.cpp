@@ -33,17 +33,52 @@ bool IsFile(const wchar_t* path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// P\toolbar exists afterwards, or false.
-bool MakeToolbarFolder(const wchar_t* profileDir) {
+// True when the object open in `opened`, found at `path`, is a link: a symbolic link or junction
+// (a reparse point, seen on the open handle, which FILE_FLAG_OPEN_REPARSE_POINT made the link's
+// own, and on the path, where Wine shows a Unix link to a folder), or a file with a second name
+// elsewhere (a hard link). Through any of them this elevated program's writes would land in a
+// place that the user's programs must not change.
+bool IsLink(HANDLE opened, const wchar_t* path) {
+    BY_HANDLE_FILE_INFORMATION info;
+    DWORD attributes = GetFileAttributesW(path);
+    return !GetFileInformationByHandle(opened, &info) || attributes == INVALID_FILE_ATTRIBUTES ||
+           ((info.dwFileAttributes | attributes) & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+           ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && info.nNumberOfLinks != 1);
+}
+
+// Opens `path` itself, never what a link there leads to, for looking only; without delete
+// sharing, so that it cannot be renamed or replaced while the handle is open.
+HANDLE OpenItself(const wchar_t* path) {
+    return CreateFileW(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                       nullptr);
+}
+
+// Makes P\toolbar ready and holds it open in `held`, so that the folder stays the one checked
+// until the patch ends; false when it cannot be made or is a link.
+bool HoldToolbarFolder(const wchar_t* profileDir, ScopedHandle& held) {
     wchar_t folder[kInstallerPathChars];
     if (!JoinText(folder, {profileDir, L"\\toolbar"})) {
         return false;
     }
     DWORD attributes = GetFileAttributesW(folder);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        return true;
+    if ((attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) &&
+        !CreateDirectoryW(folder, nullptr)) {
+        return false;
     }
-    return CreateDirectoryW(folder, nullptr) != FALSE;
+    held.reset(OpenItself(folder));
+    return held.valid() && !IsLink(held.get(), folder);
+}
+
+// Checked just before the profile functions write `target`: true when it is a plain file or
+// missing (they then create it in the held folder). The file is not held meanwhile, since those
+// functions open it in their own way; the gap between this check and their write is short.
+bool IsPlainFileOrMissing(const wchar_t* target) {
+    ScopedHandle file(OpenItself(target));
+    if (!file.valid()) {
+        return GetLastError() == ERROR_FILE_NOT_FOUND;
+    }
+    return !IsLink(file.get(), target);
 }
 
 // Opera's default toolbar file: "ui\" first, then "defaults\".
@@ -78,7 +113,8 @@ bool CopyDefaultSection(const OperaLocation& opera, wchar_t (&target)[kInstaller
     }
     // Checked, unlike a plain copy would be: a failed copy followed by a written button would
     // leave the user a toolbar that holds nothing but the Sweeply button.
-    return WritePrivateProfileSectionW(kSection, copy, target) != FALSE;
+    return IsPlainFileOrMissing(target) &&
+           WritePrivateProfileSectionW(kSection, copy, target) != FALSE;
 }
 
 // The toolbar file that receives the button: the first profile file found whose section already
@@ -123,7 +159,8 @@ bool ReadSweeplyAppPath(wchar_t (&path)[130]) {
 }
 
 bool PatchOperaToolbar(const OperaLocation& opera) {
-    if (!MakeToolbarFolder(opera.profileDir)) {
+    ScopedHandle toolbarFolder;
+    if (!HoldToolbarFolder(opera.profileDir, toolbarFolder)) {
         return false;
     }
     wchar_t target[kInstallerPathChars];
@@ -135,5 +172,6 @@ bool PatchOperaToolbar(const OperaLocation& opera) {
     if (!ReadSweeplyAppPath(appPath) || !JoinText(value, {kValueHead, appPath, kValueTail})) {
         return false;
     }
-    return WritePrivateProfileStringW(kSection, kButtonKey, value, target) != FALSE;
+    return IsPlainFileOrMissing(target) &&
+           WritePrivateProfileStringW(kSection, kButtonKey, value, target) != FALSE;
 }
