@@ -59,8 +59,7 @@ ScopedHandle CreateNewFile(const wchar_t* path) {
     // CREATE_NEW fails on any existing name, and FILE_FLAG_OPEN_REPARSE_POINT keeps Windows from
     // resolving a link planted there (which would otherwise create the file where it points).
     return ScopedHandle(CreateFileW(path, GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
-                                    nullptr));
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
 }
 
 bool CopyHeldFile(HANDLE from, HANDLE to) {

@@ -35,11 +35,17 @@ bool EntryName(const FILE_ID_BOTH_DIR_INFO& entry, wchar_t (&name)[kPathChars]) 
     return wcscmp(name, L".") != 0 && wcscmp(name, L"..") != 0;
 }
 
+// The next entries of the held folder's listing; false once all were given, or on failure.
+bool ListNextEntries(HANDLE folder, BYTE (&listing)[kListingBytes]) {
+    return GetFileInformationByHandleEx(folder, FileIdBothDirectoryInfo, listing, kListingBytes) !=
+           FALSE;
+}
+
 // Removes one entry whose full path is in `path`. A junction or a symbolic link to a folder
-// carries the directory attribute too: DeleteTree then finds it is no folder of its own and
-// removes it as a link, without walking into it, since its target may lie outside the folder the
-// caller asked to empty. DeleteFileW removes a link to a file as a link (Wine 8, which shows such
-// a Unix link as a plain file, removes the file it leads to instead).
+// carries the directory attribute too, but DeleteTree does not hold it (it is no folder of its
+// own) and so removes it as a link, without walking into it: its target may lie outside the
+// folder the caller asked to empty. DeleteFileW removes a link to a file as a link (Wine 8, which
+// shows such a Unix link as a plain file, removes the file it leads to instead).
 void DeleteEntry(wchar_t* path, DWORD attributes) {
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         DeleteTree(path, true);
@@ -54,8 +60,7 @@ void DeleteEntry(wchar_t* path, DWORD attributes) {
 void DeleteEntries(HANDLE folder, wchar_t* path) {
     size_t length = wcslen(path);
     alignas(8) BYTE listing[kListingBytes];
-    while (GetFileInformationByHandleEx(folder, FileIdBothDirectoryInfo, listing,
-                                        sizeof(listing))) {
+    while (ListNextEntries(folder, listing)) {
         for (DWORD offset = 0;;) {
             const auto& entry = *reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(listing + offset);
             wchar_t name[kPathChars];

@@ -61,7 +61,8 @@ bool PreserveOperaSession(bool backup) {
     }
     if (backup) {
         ScopedHandle session = HoldFile(paths.session, GENERIC_READ);
-        return session.valid() && CopySessionAside(session.get(), location.profileDir, paths.backup);
+        return session.valid() &&
+               CopySessionAside(session.get(), location.profileDir, paths.backup);
     }
     // Renamed through its handle into the held folder; the rename never replaces, so a session
     // file that survived stays, and so does the backup.
