@@ -7,6 +7,7 @@
 #include <cwchar>
 
 #include "base/registry_text.h"
+#include "base/scoped.h"
 #include "installer/path_text.h"
 
 namespace {
