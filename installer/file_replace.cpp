@@ -3,7 +3,6 @@
 // skin archive and for the button image in the user's Internet cache folder.
 #include "installer/file_replace.h"
 
-#include <objbase.h>
 #include <windows.h>
 
 #include <cwchar>
@@ -45,27 +44,6 @@ bool WriteNewFile(const wchar_t* newPath, const void* data, uint32_t length) {
 }
 
 }  // namespace
-
-bool MakeUniqueName(wchar_t (&name)[kUniqueNameChars]) {
-    GUID guid;
-    return SUCCEEDED(CoCreateGuid(&guid)) &&
-           StringFromGUID2(guid, name, static_cast<int>(kUniqueNameChars)) ==
-               static_cast<int>(kUniqueNameChars);
-}
-
-bool WriteWholeBuffer(HANDLE file, const void* data, uint32_t length) {
-    const BYTE* next = static_cast<const BYTE*>(data);
-    uint32_t left = length;
-    while (left > 0) {
-        DWORD written = 0;
-        if (!WriteFile(file, next, left, &written, nullptr) || written == 0 || written > left) {
-            return false;
-        }
-        next += written;
-        left -= written;
-    }
-    return true;
-}
 
 bool ReplaceFileContents(const wchar_t* path, const void* data, uint32_t length) {
     wchar_t folder[kInstallerPathChars];

@@ -6,12 +6,7 @@
 
 #include <cstdint>
 
-// Characters of a name from MakeUniqueName, terminator included.
-constexpr size_t kUniqueNameChars = 39;
-
-// A fresh GUID in its braced text form, a name that nobody can have chosen beforehand; false
-// when the system gives none.
-[[nodiscard]] bool MakeUniqueName(wchar_t (&name)[kUniqueNameChars]);
+#include "base/held_file.h"
 
 // Writes `length` bytes to a new file of a fresh name beside `path` (created new, never through
 // a link), checks that every byte reached it, and then renames it over `path` in one step, which
@@ -20,8 +15,3 @@ constexpr size_t kUniqueNameChars = 39;
 // is left as it was. Fails while another process holds `path` open without delete sharing (as a
 // running Opera holds its skin), or when `path` is a folder or a link to one.
 [[nodiscard]] bool ReplaceFileContents(const wchar_t* path, const void* data, uint32_t length);
-
-// Writes all `length` bytes to `file`, going on after short writes; false when a write fails
-// or makes no progress. Wine reports a write cut short by a full disk or a file-size limit as a
-// success with fewer bytes, so one WriteFile result alone proves nothing.
-[[nodiscard]] bool WriteWholeBuffer(HANDLE file, const void* data, uint32_t length);
