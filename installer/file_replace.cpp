@@ -27,8 +27,7 @@ bool FolderOf(const wchar_t* path, wchar_t (&folder)[kInstallerPathChars]) {
 // CREATE_NEW fails on any existing name, and FILE_FLAG_OPEN_REPARSE_POINT keeps Windows from
 // resolving a link planted there (which would otherwise create the file where the link points).
 bool WriteNewFile(const wchar_t* newPath, const void* data, uint32_t length) {
-    ScopedHandle file(CreateFileW(newPath, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    ScopedHandle file = CreateNewFile(newPath);
     if (!file.valid()) {
         return false;
     }

@@ -6,6 +6,7 @@
 
 #include <cwchar>
 
+#include "base/held_file.h"
 #include "base/registry_text.h"
 #include "base/scoped.h"
 #include "installer/path_text.h"
@@ -34,27 +35,6 @@ bool IsFile(const wchar_t* path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// True when the object open in `opened`, found at `path`, is a link: a symbolic link or junction
-// (a reparse point, seen on the open handle, which FILE_FLAG_OPEN_REPARSE_POINT made the link's
-// own, and on the path, where Wine shows a Unix link to a folder), or a file with a second name
-// elsewhere (a hard link). Through any of them this elevated program's writes would land in a
-// place that the user's programs must not change.
-bool IsLink(HANDLE opened, const wchar_t* path) {
-    BY_HANDLE_FILE_INFORMATION info;
-    DWORD attributes = GetFileAttributesW(path);
-    return !GetFileInformationByHandle(opened, &info) || attributes == INVALID_FILE_ATTRIBUTES ||
-           ((info.dwFileAttributes | attributes) & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
-           ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && info.nNumberOfLinks != 1);
-}
-
-// Opens `path` itself, never what a link there leads to, for looking only; without delete
-// sharing, so that it cannot be renamed or replaced while the handle is open.
-HANDLE OpenItself(const wchar_t* path) {
-    return CreateFileW(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                       nullptr);
-}
-
 // Makes P\toolbar ready and holds it open in `held`, so that the folder stays the one checked
 // until the patch ends; false when it cannot be made or is a link.
 bool HoldToolbarFolder(const wchar_t* profileDir, ScopedHandle& held) {
@@ -67,19 +47,19 @@ bool HoldToolbarFolder(const wchar_t* profileDir, ScopedHandle& held) {
         !CreateDirectoryW(folder, nullptr)) {
         return false;
     }
-    held.reset(OpenItself(folder));
-    return held.valid() && !IsLink(held.get(), folder);
+    held = HoldFolder(folder);
+    return held.valid();
 }
 
 // Checked just before the profile functions write `target`: true when it is a plain file or
 // missing (they then create it in the held folder). The file is not held meanwhile, since those
 // functions open it in their own way; the gap between this check and their write is short.
 bool IsPlainFileOrMissing(const wchar_t* target) {
-    ScopedHandle file(OpenItself(target));
-    if (!file.valid()) {
-        return GetLastError() == ERROR_FILE_NOT_FOUND;
+    if (HoldFile(target, 0).valid()) {
+        return true;
     }
-    return !IsLink(file.get(), target);
+    DWORD attributes = GetFileAttributesW(target);
+    return attributes == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
 // Opera's default toolbar file: "ui\" first, then "defaults\".
