@@ -1,5 +1,5 @@
 # Thin entry points: each target installs what it needs, then drives the CMake presets.
-.PHONY: all setup build build-win32 build-host test demo dist bench fuzz clean
+.PHONY: all setup build build-win32 build-host test demo dist bench fuzz mutate clean
 
 all: build
 
@@ -31,6 +31,11 @@ bench: setup
 
 fuzz: setup
 	@tools/fuzz
+
+# Mutation score in build trees of its own; `make mutate N=40` runs at most 40 more mutants.
+mutate: setup
+	@tools/mutate $(if $(N),--limit $(N)) $(if $(SEED),--seed $(SEED)) $(if $(SIZE),--size $(SIZE)) \
+		$(if $(TIMEOUT),--timeout $(TIMEOUT)) $(if $(RESULTS),--results $(RESULTS))
 
 clean:
 	rm -rf build dist

@@ -4,6 +4,7 @@
 
 #include <cwchar>
 
+#include "base/held_file.h"
 #include "base/path_builder.h"
 #include "base/poll.h"
 #include "base/scoped.h"
@@ -19,55 +20,76 @@ bool IsPreVistaWindows() {
 
 namespace {
 
-// Cuts `path` just behind its last backslash (keepSeparator) or at it; false without one.
-bool CutAtLastBackslash(wchar_t* path, bool keepSeparator) {
-    wchar_t* last = wcsrchr(path, L'\\');
-    if (last == nullptr) {
+// Room for a few entries of a listing, each at most 104 bytes and a 255-character name.
+constexpr DWORD kListingBytes = 2048;
+
+// The name of one listed entry, terminated, in `name`; false for "." and "..", and for a name
+// that no path could hold.
+bool EntryName(const FILE_ID_BOTH_DIR_INFO& entry, wchar_t (&name)[kPathChars]) {
+    size_t chars = entry.FileNameLength / sizeof(wchar_t);
+    if (chars == 0 || chars >= kPathChars) {
         return false;
     }
-    last[keepSeparator ? 1 : 0] = L'\0';
-    return true;
+    wmemcpy(name, entry.FileName, chars);
+    name[chars] = L'\0';
+    return wcscmp(name, L".") != 0 && wcscmp(name, L"..") != 0;
 }
 
-bool IsDotEntry(const wchar_t* name) {
-    return wcscmp(name, L".") == 0 || wcscmp(name, L"..") == 0;
+// The next entries of the held folder's listing; false once all were given, or on failure.
+bool ListNextEntries(HANDLE folder, BYTE (&listing)[kListingBytes]) {
+    return GetFileInformationByHandleEx(folder, FileIdBothDirectoryInfo, listing, kListingBytes) !=
+           FALSE;
 }
 
 // Removes one entry whose full path is in `path`. A junction or a symbolic link to a folder
-// carries the directory attribute too; it is removed as a link and never walked into, since its
-// target may lie outside the folder the caller asked to empty.
+// carries the directory attribute too, but DeleteTree does not hold it (it is no folder of its
+// own) and so removes it as a link, without walking into it: its target may lie outside the
+// folder the caller asked to empty. DeleteFileW removes a link to a file as a link (Wine 8, which
+// shows such a Unix link as a plain file, removes the file it leads to instead).
 void DeleteEntry(wchar_t* path, DWORD attributes) {
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        DeleteFileW(path);
-    } else if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-        RemoveDirectoryW(path);
-    } else {
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         DeleteTree(path, true);
+    } else {
+        DeleteFileW(path);
+    }
+}
+
+// Removes the entries of the folder held in `folder`, whose path is in `path`, listed through
+// the handle itself. `path` holds the folder's path again on return: the path builder leaves it
+// unchanged when an entry's path does not fit, and each entry's name is cut off after use.
+void DeleteEntries(HANDLE folder, wchar_t* path) {
+    size_t length = wcslen(path);
+    alignas(8) BYTE listing[kListingBytes];
+    while (ListNextEntries(folder, listing)) {
+        for (DWORD offset = 0;;) {
+            const auto& entry = *reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(listing + offset);
+            wchar_t name[kPathChars];
+            if (EntryName(entry, name) && JoinText(path, kPathChars, {path, L"\\", name})) {
+                DeleteEntry(path, entry.FileAttributes);
+                path[length] = L'\0';
+            }
+            if (entry.NextEntryOffset == 0) {
+                break;
+            }
+            offset += entry.NextEntryOffset;
+        }
     }
 }
 
 }  // namespace
 
 void DeleteTree(wchar_t* path, bool removeSelf) {
-    // A pattern that does not fit skips the level, with the folder path as it came in.
-    if (!AppendPath(path, L"\\*")) {
-        return;
+    {
+        // Held until its entries are gone, without delete sharing: the folder cannot be renamed
+        // or replaced by a link meanwhile, so every path built below it leads into this folder.
+        // A link or junction is never held, and so never walked.
+        ScopedHandle folder = HoldFolder(path);
+        if (folder.valid()) {
+            DeleteEntries(folder.get(), path);
+        }
     }
-    WIN32_FIND_DATAW entry;
-    ScopedFind find(FindFirstFileW(path, &entry));
-    if (find.valid()) {
-        do {
-            if (!CutAtLastBackslash(path, true)) {
-                break;
-            }
-            if (IsDotEntry(entry.cFileName) || !AppendPath(path, entry.cFileName)) {
-                continue;
-            }
-            DeleteEntry(path, entry.dwFileAttributes);
-        } while (FindNextFileW(find.get(), &entry));
-    }
-    find.reset();
-    if (CutAtLastBackslash(path, false) && removeSelf) {
+    // RemoveDirectoryW removes a link as a link, and a folder only once it is empty.
+    if (removeSelf) {
         RemoveDirectoryW(path);
     }
 }

@@ -9,7 +9,9 @@
 [[nodiscard]] bool IsPreVistaWindows();
 
 // Empties the folder in `path` (260-character buffer) and, with removeSelf, removes it. Links
-// and junctions are removed, never followed. `path` holds the folder path again on return.
+// and junctions are removed, never followed, `path` itself included. Each folder is held open
+// while it is walked, so none below `path` can be swapped meanwhile; the folders above it are
+// the caller's to hold. `path` holds the folder path again on return.
 void DeleteTree(wchar_t* path, bool removeSelf);
 
 // Polls budgetMs / 500 times, 500 ms apart, for `window` to go. False on abort or time-out.

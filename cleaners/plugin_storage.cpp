@@ -8,31 +8,33 @@
 
 #include <cwchar>
 
+#include "base/held_file.h"
 #include "base/path_builder.h"
 #include "base/scoped.h"
 #include "cleaners/automation.h"
 
 namespace {
 
-// True when every folder of `path` from character `from` on exists and none is a link or
-// junction. The storage folders lie in places other programs can write to (LocalLow is open to
-// low-integrity processes): a folder replaced by a junction must not lead the walk elsewhere.
-bool FoldersExistWithoutLinks(wchar_t* path, size_t from) {
-    for (size_t i = from + 1;; ++i) {
-        wchar_t kept = path[i];
-        if (kept != L'\\' && kept != L'\0') {
-            continue;
-        }
-        path[i] = L'\0';
-        DWORD attributes = GetFileAttributesW(path);
-        path[i] = kept;
-        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-            (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-            return false;
-        }
-        if (kept == L'\0') {
-            return true;
-        }
+// Holds every folder of `path` from character `from` on, one per level of this recursion, and
+// empties the last while all are held. The storage folders lie in places other programs can
+// write to (LocalLow is open to low-integrity processes): a folder on the way that is a link or
+// junction stops the removal, and a held one cannot be swapped for one during the walk.
+void EmptyThroughHeldFolders(wchar_t* path, size_t from) {
+    size_t end = from + 1;
+    while (path[end] != L'\\' && path[end] != L'\0') {
+        ++end;
+    }
+    wchar_t kept = path[end];
+    path[end] = L'\0';
+    ScopedHandle folder = HoldFolder(path);
+    path[end] = kept;
+    if (!folder.valid()) {
+        return;
+    }
+    if (kept == L'\0') {
+        DeleteTree(path, false);
+    } else {
+        EmptyThroughHeldFolders(path, end);
     }
 }
 
@@ -48,10 +50,9 @@ void EmptyStorageFolder(int csidl, const wchar_t* tail) {
         return;
     }
     size_t specialFolderLength = wcslen(path);
-    if (!AppendPath(path, tail) || !FoldersExistWithoutLinks(path, specialFolderLength)) {
-        return;
+    if (AppendPath(path, tail)) {
+        EmptyThroughHeldFolders(path, specialFolderLength);
     }
-    DeleteTree(path, false);
 }
 
 }  // namespace

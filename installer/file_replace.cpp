@@ -1,5 +1,6 @@
-// Atomic replacement of the skin archive: the new image goes to a temporary file in the same
-// folder (same volume, so the final rename cannot turn into a copy) and is renamed over the old.
+// Atomic replacement of a file: the new bytes go to a fresh file in the same folder (same volume,
+// so the final rename cannot turn into a copy) and are renamed over the old name. Used for the
+// skin archive and for the button image in the user's Internet cache folder.
 #include "installer/file_replace.h"
 
 #include <windows.h>
@@ -23,43 +24,40 @@ bool FolderOf(const wchar_t* path, wchar_t (&folder)[kInstallerPathChars]) {
     return true;
 }
 
-bool WriteTemporaryFile(const wchar_t* tempPath, const void* data, uint32_t length) {
-    ScopedHandle file(CreateFileW(tempPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid() || !WriteWholeBuffer(file.get(), data, length) ||
-        !FlushFileBuffers(file.get())) {
+// CREATE_NEW fails on any existing name, and FILE_FLAG_OPEN_REPARSE_POINT keeps Windows from
+// resolving a link planted there (which would otherwise create the file where the link points).
+bool WriteNewFile(const wchar_t* newPath, const void* data, uint32_t length) {
+    ScopedHandle file = CreateNewFile(newPath);
+    if (!file.valid()) {
         return false;
     }
     LARGE_INTEGER size;
-    return GetFileSizeEx(file.get(), &size) && size.QuadPart == static_cast<LONGLONG>(length);
+    bool written = WriteWholeBuffer(file.get(), data, length) && FlushFileBuffers(file.get()) &&
+                   GetFileSizeEx(file.get(), &size) &&
+                   size.QuadPart == static_cast<LONGLONG>(length);
+    file.reset();
+    if (!written) {
+        DeleteFileW(newPath);
+    }
+    return written;
 }
 
 }  // namespace
 
-bool WriteWholeBuffer(HANDLE file, const void* data, uint32_t length) {
-    const BYTE* next = static_cast<const BYTE*>(data);
-    uint32_t left = length;
-    while (left > 0) {
-        DWORD written = 0;
-        if (!WriteFile(file, next, left, &written, nullptr) || written == 0 || written > left) {
-            return false;
-        }
-        next += written;
-        left -= written;
-    }
-    return true;
-}
-
 bool ReplaceFileContents(const wchar_t* path, const void* data, uint32_t length) {
     wchar_t folder[kInstallerPathChars];
-    wchar_t tempPath[kInstallerPathChars];
-    // GetTempFileNameW creates the (empty) file, so the name is ours from here on.
-    if (!FolderOf(path, folder) || GetTempFileNameW(folder, L"swp", 0, tempPath) == 0) {
+    wchar_t name[kUniqueNameChars];
+    wchar_t newPath[kInstallerPathChars];
+    if (!FolderOf(path, folder) || !MakeUniqueName(name) ||
+        !JoinText(newPath, {folder, L"\\", name, L".tmp"}) ||
+        !WriteNewFile(newPath, data, length)) {
         return false;
     }
-    if (!WriteTemporaryFile(tempPath, data, length) ||
-        !MoveFileExW(tempPath, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileW(tempPath);
+    // The old entry is replaced by the rename, not deleted beforehand: a rename never follows a
+    // link at its target name, on Windows or under Wine, whereas Wine's DeleteFileW on a link to
+    // a file removes the file it points to.
+    if (!MoveFileExW(newPath, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileW(newPath);
         return false;
     }
     return true;

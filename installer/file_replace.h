@@ -1,17 +1,17 @@
-// Replacing a file in one step, so that a failed or partial write never costs the old file.
+// Replacing a file in one step, so that a failed or partial write never costs the old file, and
+// a link at the file's name is replaced rather than written through.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
 
-// Writes `length` bytes to a new temporary file beside `path`, checks that every byte reached
-// it, and then puts it in place of `path` in one rename. False on any failure: the temporary
-// file is removed and `path` is left byte for byte as it was. Fails while another process holds
-// `path` open without delete sharing (as a running Opera holds its skin).
-[[nodiscard]] bool ReplaceFileContents(const wchar_t* path, const void* data, uint32_t length);
+#include "base/held_file.h"
 
-// Writes all `length` bytes to `file`, going on after short writes; false when a write fails
-// or makes no progress. Wine reports a write cut short by a full disk or a file-size limit as a
-// success with fewer bytes, so one WriteFile result alone proves nothing.
-[[nodiscard]] bool WriteWholeBuffer(HANDLE file, const void* data, uint32_t length);
+// Writes `length` bytes to a new file of a fresh name beside `path` (created new, never through
+// a link), checks that every byte reached it, and then renames it over `path` in one step, which
+// replaces whatever entry bears that name (a file, a link or a second name of another file)
+// without writing to what it leads to. False on any failure: the new file is removed and `path`
+// is left as it was. Fails while another process holds `path` open without delete sharing (as a
+// running Opera holds its skin), or when `path` is a folder or a link to one.
+[[nodiscard]] bool ReplaceFileContents(const wchar_t* path, const void* data, uint32_t length);

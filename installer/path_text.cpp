@@ -1,4 +1,4 @@
-// The Internet cache folder where the installer keeps its two working files.
+// The Internet cache folder where the installer leaves the button image file.
 #include "installer/path_text.h"
 
 #include <shlobj.h>

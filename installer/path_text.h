@@ -1,6 +1,6 @@
 // The installer's paths: 260-character buffers joined with base/'s bounded JoinText (a path that
 // would not fit is a failure of the step that builds it, never a cut path), and the Internet
-// cache folder where the installer keeps its two working files.
+// cache folder where the installer leaves the button image file.
 #pragma once
 
 #include <windows.h>

@@ -127,10 +127,9 @@ ArchiveResult CopyEntries(ArchiveHandle* reader, ArchiveHandle* writer) {
 
 }  // namespace
 
-ArchiveResult UpdateSkinArchive(const wchar_t* skinPath, const wchar_t* imagePath) {
+ArchiveResult UpdateSkinArchive(const wchar_t* skinPath, const void* image, uint32_t imageSize) {
     uint64_t skinSize = 0;
-    uint64_t imageSize = 0;
-    if (!ReadFileSize(skinPath, skinSize) || !ReadFileSize(imagePath, imageSize)) {
+    if (!ReadFileSize(skinPath, skinSize)) {
         return ArchiveResult::CannotOpen;
     }
     uint64_t capacity = 2 * (skinSize + imageSize);
@@ -147,7 +146,9 @@ ArchiveResult UpdateSkinArchive(const wchar_t* skinPath, const wchar_t* imagePat
     }
     ArchiveResult result = CopyEntries(reader.get(), writer.get());
     if (result == ArchiveResult::Ok) {
-        result = AddFileEntry(writer.get(), kImageEntry, imagePath);
+        // From memory, never from the file written to the cache folder: the user's programs can
+        // change that file once it is written, and every user of this Opera loads the skin.
+        result = AddMemoryEntry(writer.get(), kImageEntry, image, imageSize);
     }
     if (result != ArchiveResult::Ok) {
         return result;
@@ -156,13 +157,13 @@ ArchiveResult UpdateSkinArchive(const wchar_t* skinPath, const wchar_t* imagePat
     if (result != ArchiveResult::Ok) {
         return result;
     }
-    const void* image = nullptr;
+    const void* archive = nullptr;
     uint32_t length = 0;
-    result = GetArchiveMemory(writer.get(), &image, &length);
+    result = GetArchiveMemory(writer.get(), &archive, &length);
     if (result != ArchiveResult::Ok) {
         return result;
     }
-    if (!ReplaceFileContents(skinPath, image, length)) {
+    if (!ReplaceFileContents(skinPath, archive, length)) {
         return ArchiveResult::WriteFailed;
     }
     return CloseArchiveWriter(writer.detach());
@@ -176,23 +177,13 @@ bool InstallButtonImage(HMODULE module, HRSRC resource, const wchar_t* programDi
         return false;
     }
     wchar_t imagePath[kInstallerPathChars];
-    if (!InternetCachePath(imagePath, kInstallerPathChars, kImageFileName)) {
+    if (!InternetCachePath(imagePath, kInstallerPathChars, kImageFileName) ||
+        !ReplaceFileContents(imagePath, data, size)) {
         return false;
-    }
-    {
-        ScopedHandle file(CreateFileW(imagePath, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
-                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.valid()) {
-            return false;
-        }
-        // A cut image must not go into the skin.
-        if (!WriteWholeBuffer(file.get(), data, size)) {
-            return false;
-        }
     }
     wchar_t skinPath[kInstallerPathChars];
     if (JoinText(skinPath, {programDir, L"\\skin\\standard_skin.zip"})) {
-        (void)UpdateSkinArchive(skinPath, imagePath);
+        (void)UpdateSkinArchive(skinPath, data, size);
     }
     return true;
 }

@@ -1,10 +1,11 @@
-// Adds the button image's name to the skin's "skin.ini" through a working copy in the Internet
-// cache folder; every failure before the read-back leaves the extracted text as it was.
+// Adds the button image's name to the skin's "skin.ini" through a working copy in an admin-only
+// folder; every failure before the read-back leaves the extracted text as it was.
 #include "installer/skin_ini.h"
 
 #include <windows.h>
 
 #include "base/scoped.h"
+#include "installer/admin_folder.h"
 #include "installer/file_replace.h"
 #include "installer/path_text.h"
 
@@ -41,13 +42,15 @@ bool ReadBack(HANDLE file, WorkBuffer& buffer, uint32_t& size) {
 }  // namespace
 
 SkinIniEdit EditSkinIni(WorkBuffer& buffer, uint32_t& size) {
+    // Declared first, so that it goes last: the copy is closed before its folder is removed.
+    AdminFolder folder;
     wchar_t copyPath[kCopyPathChars];
-    if (!InternetCachePath(copyPath, kCopyPathChars, L"\\skin.ini")) {
+    if (!folder.valid() || !JoinText(copyPath, {folder.path(), L"\\skin.ini"})) {
         return SkinIniEdit::Unchanged;
     }
     {
         ScopedHandle copy(CreateFileW(copyPath, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
-                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                      CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         // A copy that is not complete must not be edited and put into the skin: the user's
         // skin.ini would lose its tail. Such a skin.ini goes over unedited instead.
         if (!copy.valid() || !WriteWholeBuffer(copy.get(), buffer.data(), size)) {

@@ -1,5 +1,7 @@
-// The edit of the skin's "skin.ini": done through a working copy in the Internet cache folder,
-// because the profile-string functions work on files only.
+// The edit of the skin's "skin.ini": done through a working copy, because the profile-string
+// functions work on files only. The copy lives in an admin-only folder made for the edit (see
+// admin_folder.h), never in a folder that the user's programs can change between the write and
+// the read-back.
 #pragma once
 
 #include <cstdint>
@@ -13,5 +15,6 @@ enum class SkinIniEdit {
 };
 
 // Writes the `size` bytes in `buffer` to the working copy, sets Sweeply=buttons/sweeply.png in
-// its [Images] section and reads the result back into `buffer` (enlarged when needed).
+// its [Images] section and reads the result back into `buffer` (enlarged when needed). The
+// working copy and its folder are gone afterwards, whatever the result.
 [[nodiscard]] SkinIniEdit EditSkinIni(WorkBuffer& buffer, uint32_t& size);

@@ -6,7 +6,9 @@
 
 #include <cwchar>
 
+#include "base/held_file.h"
 #include "base/registry_text.h"
+#include "base/scoped.h"
 #include "installer/path_text.h"
 
 namespace {
@@ -33,17 +35,31 @@ bool IsFile(const wchar_t* path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// P\toolbar exists afterwards, or false.
-bool MakeToolbarFolder(const wchar_t* profileDir) {
+// Makes P\toolbar ready and holds it open in `held`, so that the folder stays the one checked
+// until the patch ends; false when it cannot be made or is a link.
+bool HoldToolbarFolder(const wchar_t* profileDir, ScopedHandle& held) {
     wchar_t folder[kInstallerPathChars];
     if (!JoinText(folder, {profileDir, L"\\toolbar"})) {
         return false;
     }
     DWORD attributes = GetFileAttributesW(folder);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if ((attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) &&
+        !CreateDirectoryW(folder, nullptr)) {
+        return false;
+    }
+    held = HoldFolder(folder);
+    return held.valid();
+}
+
+// Checked just before the profile functions write `target`: true when it is a plain file or
+// missing (they then create it in the held folder). The file is not held meanwhile, since those
+// functions open it in their own way; the gap between this check and their write is short.
+bool IsPlainFileOrMissing(const wchar_t* target) {
+    if (HoldFile(target, 0).valid()) {
         return true;
     }
-    return CreateDirectoryW(folder, nullptr) != FALSE;
+    DWORD attributes = GetFileAttributesW(target);
+    return attributes == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
 // Opera's default toolbar file: "ui\" first, then "defaults\".
@@ -78,7 +94,8 @@ bool CopyDefaultSection(const OperaLocation& opera, wchar_t (&target)[kInstaller
     }
     // Checked, unlike a plain copy would be: a failed copy followed by a written button would
     // leave the user a toolbar that holds nothing but the Sweeply button.
-    return WritePrivateProfileSectionW(kSection, copy, target) != FALSE;
+    return IsPlainFileOrMissing(target) &&
+           WritePrivateProfileSectionW(kSection, copy, target) != FALSE;
 }
 
 // The toolbar file that receives the button: the first profile file found whose section already
@@ -123,7 +140,8 @@ bool ReadSweeplyAppPath(wchar_t (&path)[130]) {
 }
 
 bool PatchOperaToolbar(const OperaLocation& opera) {
-    if (!MakeToolbarFolder(opera.profileDir)) {
+    ScopedHandle toolbarFolder;
+    if (!HoldToolbarFolder(opera.profileDir, toolbarFolder)) {
         return false;
     }
     wchar_t target[kInstallerPathChars];
@@ -135,5 +153,6 @@ bool PatchOperaToolbar(const OperaLocation& opera) {
     if (!ReadSweeplyAppPath(appPath) || !JoinText(value, {kValueHead, appPath, kValueTail})) {
         return false;
     }
-    return WritePrivateProfileStringW(kSection, kButtonKey, value, target) != FALSE;
+    return IsPlainFileOrMissing(target) &&
+           WritePrivateProfileStringW(kSection, kButtonKey, value, target) != FALSE;
 }

@@ -15,7 +15,8 @@ constexpr size_t kOperaCommandLineChars = 272;
 [[nodiscard]] bool CleanOpera();
 
 // backup: copies the profile's "sessions\autosave.win" to "autosave.backup"; otherwise moves the
-// backup back unless the session file still exists. True when the copy or move succeeded.
+// backup back unless the session file still exists. True when the copy or move succeeded. Never
+// through a link: a profile or "sessions" folder, or a file, that is one is left alone (false).
 [[nodiscard]] bool PreserveOperaSession(bool backup);
 
 // The line that starts Opera: the quoted program path, a blank and "about:blank". False when it

@@ -61,11 +61,22 @@ TEST_F(CCleanerSessionTest, SessionDeletedByCCleanerIsPutBack) {
     EXPECT_FALSE(FileExists(opera_.backupPath()));
 }
 
-TEST_F(CCleanerSessionTest, SessionLeftByCCleanerKeepsTheBackupBesideIt) {
+TEST_F(CCleanerSessionTest, SessionsFolderThatIsALinkIsLeftAlone) {
+    // Another program made "sessions" a link to a folder of its choice: the elevated run reads
+    // nothing through it and puts nothing back through it.
+    TempFolder outside;
+    std::wstring sessions = opera_.profileDir() + L"\\sessions";
+    ASSERT_TRUE(WriteTextFile(outside / L"autosave.win", "tabs elsewhere"));
+    RemoveTree(sessions);
+    if (!MakeFolderLink(sessions, outside.path())) {
+        GTEST_SKIP() << "no way to make a folder link here";
+    }
+    ScopedEnv target(L"SWEEPLY_STANDIN_CCLEANER_TARGET", opera_.sessionPath());
     RunTask(L"cc/auto");
-    ASSERT_NE(IndexOf(ReadLog(log_), "automatic run done"), -1);
-    EXPECT_EQ(ReadTextFile(opera_.sessionPath()), "tabs 1");
-    EXPECT_EQ(ReadTextFile(opera_.backupPath()), "tabs 1");
+    RemoveFolderLink(sessions);
+    ASSERT_NE(IndexOf(ReadLog(log_), "cleaned " + Narrow(opera_.sessionPath())), -1);
+    EXPECT_FALSE(FileExists(opera_.backupPath()));
+    EXPECT_FALSE(FileExists(outside / L"autosave.win"));
 }
 
 TEST_F(CCleanerSessionTest, SessionIsPutBackAfterAnAbortedCCleaner) {

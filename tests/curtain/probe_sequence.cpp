@@ -106,9 +106,11 @@ DWORD WINAPI Watch(void*) {
     for (;;) {
         HWND window = MainWindow;
         if (window != nullptr && VisibleMode && IsWindow(window)) {
-            int alpha = WindowAlpha(window);
+            // Worker and animation first: both start only after the fade, so an alpha read after
+            // them is 255 whenever they are seen running, however late this thread gets to run.
             int worker = WorkerThread != nullptr;
             int animation = Curtain.animationRunning != 0;
+            int alpha = WindowAlpha(window);
             if (WatchedAnimationThread == nullptr && Curtain.animationThread != nullptr) {
                 DuplicateHandle(GetCurrentProcess(), Curtain.animationThread, GetCurrentProcess(),
                                 &WatchedAnimationThread, SYNCHRONIZE | THREAD_QUERY_INFORMATION,

@@ -92,7 +92,7 @@ bool ReadSkinArchive(const std::wstring& path, std::vector<SkinEntry>* entries) 
     int32_t count = ok ? entry.index : 0;
     for (int32_t index = 0; ok && index < count; ++index) {
         ok = GetArchiveEntry(reader, index, &entry) == ArchiveResult::Ok;
-        SkinEntry item{entry.name, (entry.attributes & 0x10) != 0, ""};
+        SkinEntry item{entry.name, (entry.attributes & 0x10) != 0, "", entry.attributes};
         if (ok && !item.folder && entry.uncompressedSize > 0) {
             item.data.resize(static_cast<size_t>(entry.uncompressedSize));
             ok = ExtractEntryToMemory(reader, index, item.data.data(),

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,7 @@ struct SkinEntry {
     std::wstring name;
     bool folder = false;
     std::string data;
+    uint32_t attributes = 0;  // as the zip reader gives them; not compared
     bool operator==(const SkinEntry& other) const {
         return name == other.name && folder == other.folder && data == other.data;
     }

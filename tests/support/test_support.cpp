@@ -444,7 +444,7 @@ bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
         if (unixTarget.empty() || unixLink.empty()) {
             return false;
         }
-        RunUnix(L"Z:\\bin\\ln -s " + unixTarget + L" " + unixLink);
+        RunUnix(L"Z:\\bin\\ln -s " + Quote(unixTarget) + L" " + Quote(unixLink));
         for (int look = 0; look < 50 && attributes == INVALID_FILE_ATTRIBUTES; ++look) {
             Sleep(20);
             attributes = GetFileAttributesW(link.c_str());
@@ -455,13 +455,22 @@ bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
 }
 
 void RemoveFolderLink(const std::wstring& link) {
-    if (RemoveDirectoryW(link.c_str()) ||
-        GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    std::wstring unixLink = UnixName(link);
+    if (unixLink.empty()) {
+        RemoveDirectoryW(link.c_str());
         return;
     }
-    RunUnix(L"Z:\\bin\\rm " + UnixName(link));
-    for (int look = 0; look < 100 && GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES;
-         ++look) {
+    // Wine's RemoveDirectoryW removes what a Unix link leads to, when that is empty, and never
+    // the link itself. The entry is looked for in its folder's listing, which shows the link
+    // even once its target is gone.
+    RunUnix(L"Z:\\bin\\rm " + Quote(unixLink));
+    WIN32_FIND_DATAW entry;
+    for (int look = 0; look < 100; ++look) {
+        HANDLE find = FindFirstFileW(link.c_str(), &entry);
+        if (find == INVALID_HANDLE_VALUE) {
+            return;
+        }
+        FindClose(find);
         Sleep(20);
     }
 }
