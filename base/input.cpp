@@ -7,8 +7,9 @@ bool SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESUL
     DWORD_PTR result = 0;
     // SMTO_ABORTIFHUNG gives up at once on a thread that has not asked for messages for 5 s;
     // SMTO_BLOCK keeps this thread from handling messages sent to it meanwhile.
-    bool answered = SendMessageTimeoutW(window, message, wParam, lParam,
-                                        SMTO_ABORTIFHUNG | SMTO_BLOCK, kAnswerBoundMs, &result) != 0;
+    bool answered =
+        SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK,
+                            kAnswerBoundMs, &result) != 0;
     if (!answered) {
         // A window that went (a dialog that closes on the key-down, before its key-up arrives)
         // holds nobody up, as a plain SendMessageW to it would not: only one still there failed.
