@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include "base/file_version.h"
+#include "base/input.h"
 #include "base/poll.h"
 #include "base/process.h"
 #include "base/registry_text.h"
@@ -71,8 +72,8 @@ void ReportMissing() {
     return button;
 }
 
-void PressButton(HWND page, HWND button, int id) {
-    SendMessageW(page, WM_COMMAND, MAKEWPARAM(id, 0), reinterpret_cast<LPARAM>(button));
+[[nodiscard]] bool PressButton(HWND page, HWND button, int id) {
+    return SendBounded(page, WM_COMMAND, MAKEWPARAM(id, 0), reinterpret_cast<LPARAM>(button));
 }
 
 // CCleaner disables its run button while it works. False on abort, and when the button is gone
@@ -89,12 +90,15 @@ void PressButton(HWND page, HWND button, int id) {
 }
 
 // Left button down on the tab control at (x 70, y 10), then at (x 100, y 10) when the first
-// did not select the second tab. No button-up follows, as CCleaner needs none.
-void SelectSecondTab(HWND tabs) {
-    SendMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(70, 10));
-    if (SendMessageW(tabs, TCM_GETCURSEL, 0, 0) != 1) {
-        SendMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 10));
+// did not select the second tab. No button-up follows, as CCleaner needs none. False when the
+// tab control does not answer.
+[[nodiscard]] bool SelectSecondTab(HWND tabs) {
+    LRESULT selected = -1;
+    if (!SendBounded(tabs, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(70, 10)) ||
+        !SendBounded(tabs, TCM_GETCURSEL, 0, 0, &selected)) {
+        return false;
     }
+    return selected == 1 || SendBounded(tabs, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 10));
 }
 
 [[nodiscard]] bool RunInteractive(const wchar_t* program) {
@@ -114,9 +118,10 @@ void SelectSecondTab(HWND tabs) {
         return false;
     }
     if (VisibleMode) {
-        // Above the curtain, where the user can watch it work.
+        // Above the curtain, where the user can watch it work. Posted to CCleaner's thread, not
+        // waited for; the press below reaches that thread after it.
         SetWindowPos(main, HWND_TOPMOST, ScreenCentre.x - 325, ScreenCentre.y - 225, kWindowWidth,
-                     kWindowHeight, SWP_SHOWWINDOW);
+                     kWindowHeight, SWP_SHOWWINDOW | SWP_ASYNCWINDOWPOS);
     }
     HWND page = FindWindowExW(main, nullptr, L"#32770", L"");
     if (page == nullptr) {
@@ -130,21 +135,18 @@ void SelectSecondTab(HWND tabs) {
     if (id == 0) {
         return false;
     }
-    PressButton(page, runButton, id);
-    if (!WaitRunButtonEnabled(runButton)) {
+    if (!PressButton(page, runButton, id) || !WaitRunButtonEnabled(runButton)) {
         return false;
     }
     HWND tabs = FindWindowExW(page, nullptr, L"SysTabControl32", nullptr);
     if (tabs == nullptr) {
         return false;
     }
-    SelectSecondTab(tabs);
-    PressButton(page, runButton, id);
-    if (!WaitRunButtonEnabled(runButton)) {
+    if (!SelectSecondTab(tabs) || !PressButton(page, runButton, id) ||
+        !WaitRunButtonEnabled(runButton)) {
         return false;
     }
-    SendMessageW(main, WM_CLOSE, 0, 0);
-    return true;
+    return SendBounded(main, WM_CLOSE, 0, 0);
 }
 
 }  // namespace

@@ -144,14 +144,17 @@ int CountdownSetting() {
 
 // Shows "(n)caption" on the button for n = from down to 0, one second each. A caption that does
 // not fit is skipped, not cut. No abort test: the countdown is short and then Enter follows.
-void CountDown(HWND button, int from, const wchar_t* caption) {
+// False when the button does not answer.
+[[nodiscard]] bool CountDown(HWND button, int from, const wchar_t* caption) {
     for (int n = from; n >= 0; --n) {
         wchar_t text[kCountdownChars];
-        if (SUCCEEDED(StringCchPrintfW(text, kCountdownChars, L"(%d)%ls", n, caption))) {
-            SendMessageW(button, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+        if (SUCCEEDED(StringCchPrintfW(text, kCountdownChars, L"(%d)%ls", n, caption)) &&
+            !SendBounded(button, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text))) {
+            return false;
         }
         Sleep(kCountdownStepMs);
     }
+    return true;
 }
 
 // Polls until `dialog` is no longer a window. False on abort; true when it went or polls ran out.
@@ -168,11 +171,10 @@ bool ConfirmClearing(HWND dialog, HWND button) {
     if (countdown == kLeaveToUser) {
         return WaitDialogClosed(dialog, kUserDialogPauseMs);
     }
-    if (countdown != 0) {
-        CountDown(button, countdown, caption);
+    if (countdown != 0 && !CountDown(button, countdown, caption)) {
+        return false;
     }
-    PressKey(button, VK_RETURN);
-    return WaitDialogClosed(dialog, kDialogGonePauseMs);
+    return PressKey(button, VK_RETURN) && WaitDialogClosed(dialog, kDialogGonePauseMs);
 }
 
 }  // namespace
@@ -194,8 +196,7 @@ HWND FindChromeWindow(LONG closeMask, LONG returnMask, const wchar_t* titlePart,
         }
         LONG exStyle = GetWindowLongW(window, GWL_EXSTYLE);
         if (closeMask != 0 && (exStyle & closeMask) != 0) {
-            SendMessageW(window, WM_CLOSE, 0, 0);
-            if (!WaitWindowGone(kCloseBudgetMs, window)) {
+            if (!SendBounded(window, WM_CLOSE, 0, 0) || !WaitWindowGone(kCloseBudgetMs, window)) {
                 return PollAnswer::Met;  // the search ends here, with nothing found
             }
             // The closed window cannot be walked past any more: its class starts over, and
@@ -246,9 +247,11 @@ bool CleanChrome() {
         return false;
     }
     if (!runningBefore && TaskHas(kHiddenToken)) {
-        ShowWindow(main, SW_HIDE);
+        ShowWindowAsync(main, SW_HIDE);
     }
-    SendMessageW(main, WM_COMMAND, kClearBrowsingDataCommand, 0);
+    if (!SendBounded(main, WM_COMMAND, kClearBrowsingDataCommand, 0)) {
+        return false;
+    }
     HWND dialog = FindChromeWindow(0, kDialogFrame, nullptr, kDialogPauseMs);
     if (dialog == nullptr) {
         return false;
@@ -260,8 +263,5 @@ bool CleanChrome() {
     if (button == nullptr || !ConfirmClearing(dialog, button)) {
         return false;
     }
-    if (!runningBefore) {
-        SendMessageW(main, WM_CLOSE, 0, 0);
-    }
-    return true;
+    return runningBefore || SendBounded(main, WM_CLOSE, 0, 0);
 }

@@ -95,6 +95,5 @@ bool CleanFirefox() {
         }) != PollResult::Met) {
         return false;
     }
-    PressKey(inner, VK_RETURN);
-    return true;
+    return PressKey(inner, VK_RETURN);
 }

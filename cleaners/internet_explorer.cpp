@@ -153,8 +153,10 @@ bool CleanInternetExplorer() {
             CentreWindowOn(HistoryDialog, ScreenCentre.x, ScreenCentre.y);
         }
         HWND button = FindDeleteButton(HistoryDialog);
-        if (button != nullptr) {
-            ClickWindow(button);
+        // A dialog that does not take the click in time is hung: its thread would not end either.
+        if (button != nullptr && !ClickWindow(button)) {
+            KeepLoaded(module);
+            return false;
         }
     }
     // Without an abort test. Only a thread known to have ended lets the module go: unloading

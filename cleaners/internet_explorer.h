@@ -13,5 +13,6 @@
 
 // Loads the module, opens its dialog on a thread of its own, presses Delete and waits (at most
 // 15 minutes) until the dialog has gone. False when the module or its dialog entry is missing,
-// the process does not become idle, or on abort while looking for the dialog.
+// the process does not become idle, the dialog does not take the click in time (then it is not
+// waited for), or on abort while looking for the dialog.
 [[nodiscard]] bool CleanInternetExplorer();

@@ -21,16 +21,20 @@ constexpr int kReadyY = 120;
 constexpr COLORREF kReadyColour = RGB(255, 255, 255);
 
 // Nine Tabs and Enter, then four Tabs and Enter: the path through Norton's controls to the
-// action that opens the dialog. Sent without pauses, as each press is synchronous.
-void WalkToCleaningAction(HWND main) {
-    for (int i = 0; i < 9; ++i) {
-        PressKey(main, VK_TAB);
+// action that opens the dialog. Sent without pauses, as each press is synchronous. False as soon
+// as a press is not answered.
+[[nodiscard]] bool WalkToCleaningAction(HWND main) {
+    for (int tabs : {9, 4}) {
+        for (int i = 0; i < tabs; ++i) {
+            if (!PressKey(main, VK_TAB)) {
+                return false;
+            }
+        }
+        if (!PressKey(main, VK_RETURN)) {
+            return false;
+        }
     }
-    PressKey(main, VK_RETURN);
-    for (int i = 0; i < 4; ++i) {
-        PressKey(main, VK_TAB);
-    }
-    PressKey(main, VK_RETURN);
+    return true;
 }
 
 // The layout engine's pop-up would stand in front of the dialog.
@@ -85,9 +89,13 @@ bool RunNorton360() {
     if (main == nullptr) {
         return false;
     }
-    ClickWindow(main);
+    if (!ClickWindow(main)) {
+        return false;
+    }
     Sleep(500);
-    WalkToCleaningAction(main);
+    if (!WalkToCleaningAction(main)) {
+        return false;
+    }
     HidePopup();
     HWND dialog = WaitForDialog();
     if (dialog == nullptr) {
@@ -104,7 +112,5 @@ bool RunNorton360() {
         return false;
     }
     // The two messages of a window's own destruction, which make Norton's dialog let go.
-    SendMessageW(dialog, WM_DESTROY, 0, 0);
-    SendMessageW(dialog, WM_NCDESTROY, 0, 0);
-    return true;
+    return SendBounded(dialog, WM_DESTROY, 0, 0) && SendBounded(dialog, WM_NCDESTROY, 0, 0);
 }

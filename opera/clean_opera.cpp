@@ -79,29 +79,33 @@ HWND WaitDialog() {
 // Alt+T opens Opera's Tools menu; D picks "Delete private data". Alt and T are sent to the
 // keyboard target, but the menu takes D only from the input queue, so D is synthesised
 // system-wide and reaches the window that has the focus: Opera, after SetForegroundWindow.
-void OpenDeleteDialog(HWND keyboardTarget) {
+// False as soon as the keyboard target does not answer.
+[[nodiscard]] bool OpenDeleteDialog(HWND keyboardTarget) {
     SetForegroundWindow(keyboardTarget);
-    SendMessageW(keyboardTarget, WM_SYSKEYDOWN, VK_MENU, 0);
+    if (!SendBounded(keyboardTarget, WM_SYSKEYDOWN, VK_MENU, 0)) {
+        return false;
+    }
     Sleep(50);
-    PressKey(keyboardTarget, 'T');
+    if (!PressKey(keyboardTarget, 'T')) {
+        return false;
+    }
     Sleep(500);
     keybd_event('D', 0, 0, 0);
     keybd_event('D', 0, KEYEVENTF_KEYUP, 0);
-    SendMessageW(keyboardTarget, WM_SYSKEYUP, VK_MENU, 0);
+    if (!SendBounded(keyboardTarget, WM_SYSKEYUP, VK_MENU, 0)) {
+        return false;
+    }
     Sleep(500);
+    return true;
 }
 
 // Centres the dialog on ScreenCentre, topmost (in silent runs too), then presses its default
-// button with Enter. False when the dialog has no button to press.
+// button with Enter. False when the dialog has no button to press or it does not answer.
 bool ConfirmDialog(HWND dialog) {
     CentreWindowOn(dialog, ScreenCentre.x, ScreenCentre.y);
     Sleep(500);
     HWND button = FindWindowExW(dialog, nullptr, kOperaClass, nullptr);
-    if (button == nullptr) {
-        return false;
-    }
-    PressKey(button, VK_RETURN);
-    return true;
+    return button != nullptr && PressKey(button, VK_RETURN);
 }
 
 }  // namespace
@@ -118,14 +122,13 @@ bool CleanOpera() {
         }
         startedHere = true;
     }
-    OpenDeleteDialog(opera.keyboardTarget);
+    if (!OpenDeleteDialog(opera.keyboardTarget)) {
+        return false;
+    }
     HWND dialog = WaitDialog();
     if (dialog == nullptr || !ConfirmDialog(dialog)) {
         return false;
     }
     // Only an Opera the user had not open is closed again.
-    if (startedHere) {
-        SendMessageW(opera.main, WM_CLOSE, 0, 0);
-    }
-    return true;
+    return !startedHere || SendBounded(opera.main, WM_CLOSE, 0, 0);
 }

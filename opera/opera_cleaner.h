@@ -10,7 +10,8 @@
 constexpr size_t kOperaCommandLineChars = 272;
 
 // Opens Opera's delete-private-data dialog and confirms it, starting Opera first when it is not
-// running (and closing it again afterwards). True when the dialog was confirmed.
+// running (and closing it again afterwards). True when the dialog was confirmed; false also when
+// one of Opera's windows did not answer a message in time.
 [[nodiscard]] bool CleanOpera();
 
 // backup: copies the profile's "sessions\autosave.win" to "autosave.backup"; otherwise moves the

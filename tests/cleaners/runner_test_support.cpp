@@ -49,8 +49,8 @@ ScopedCCleanerAppPath::~ScopedCCleanerAppPath() {
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, kAppPathsKey);
 }
 
-AbortWhenLogged::AbortWhenLogged(const std::wstring& log, const std::string& event)
-    : log_(log), event_(event) {
+AbortWhenLogged::AbortWhenLogged(const std::wstring& log, const std::string& event, AbortBy by)
+    : log_(log), event_(event), by_(by) {
     thread_ = CreateThread(nullptr, 0, Watch, this, 0, nullptr);
 }
 
@@ -66,10 +66,18 @@ DWORD WINAPI AbortWhenLogged::Watch(void* self) {
     auto* watcher = static_cast<AbortWhenLogged*>(self);
     while (watcher->stop_ == 0) {
         for (const std::string& line : testing_support::ReadLog(watcher->log_)) {
-            if (line.find(watcher->event_) != std::string::npos) {
-                RunState = Aborting;
-                return 0;
+            if (line.find(watcher->event_) == std::string::npos) {
+                continue;
             }
+            if (watcher->by_ == AbortBy::RunState) {
+                RunState = Aborting;
+            } else {
+                HWND curtain = FindWindowW(L"Sweeply", L"Sweeply");
+                for (int press = 0; press < 2; ++press) {
+                    PostMessageW(curtain, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+                }
+            }
+            return 0;
         }
         Sleep(20);
     }

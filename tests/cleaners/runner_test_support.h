@@ -32,11 +32,17 @@ class ScopedCCleanerAppPath {
     ScopedCCleanerAppPath& operator=(const ScopedCCleanerAppPath&) = delete;
 };
 
-// Sets RunState to Aborting, from a thread of its own, as soon as a line of `log` contains
-// `event`: the user confirming the abort at that moment.
+// How the abort reaches the cleaner: RunState set in this process, or Escape pressed twice on
+// the curtain of a Sweeply.exe that the test runs.
+enum class AbortBy { RunState, EscapeTwice };
+
+// Aborts, from a thread of its own, as soon as a line of `log` contains `event`: the user
+// confirming the abort at that moment.
 class AbortWhenLogged {
   public:
-    AbortWhenLogged(const std::wstring& log, const std::string& event);
+    AbortWhenLogged(const std::wstring& log,
+                    const std::string& event,
+                    AbortBy by = AbortBy::RunState);
     ~AbortWhenLogged();
     AbortWhenLogged(const AbortWhenLogged&) = delete;
     AbortWhenLogged& operator=(const AbortWhenLogged&) = delete;
@@ -45,6 +51,7 @@ class AbortWhenLogged {
     static DWORD WINAPI Watch(void* self);
     std::wstring log_;
     std::string event_;
+    AbortBy by_;
     volatile LONG stop_ = 0;
     HANDLE thread_ = nullptr;
 };

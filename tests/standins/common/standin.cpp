@@ -14,24 +14,18 @@ bool ReadVariable(const wchar_t* name, wchar_t* buffer, DWORD chars) {
     return length > 0 && length < chars;
 }
 
-}  // namespace
-
-void StandinLog(const wchar_t* format, ...) {
+// Appends `line` and a line end to the log, when there is one.
+void AppendLine(const wchar_t* line) {
     wchar_t path[MAX_PATH];
     if (!ReadVariable(L"LOG", path, MAX_PATH)) {
         return;
     }
-    wchar_t line[4096];
-    va_list args;
-    va_start(args, format);
-    int length = vswprintf(line, 4094, format, args);
-    va_end(args);
-    if (length < 0) {
+    char utf8[3 * 4096];
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, line, -1, utf8, sizeof(utf8), nullptr, nullptr);
+    if (bytes <= 0) {
         return;
     }
-    line[length++] = L'\n';
-    char utf8[3 * 4096];
-    int bytes = WideCharToMultiByte(CP_UTF8, 0, line, length, utf8, sizeof(utf8), nullptr, nullptr);
+    utf8[bytes - 1] = '\n';  // in place of the terminator
     // Several stand-ins may share one log: open, append and close for every line.
     for (int attempt = 0; attempt < 50; ++attempt) {
         HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
@@ -43,6 +37,26 @@ void StandinLog(const wchar_t* format, ...) {
             return;
         }
         Sleep(10);
+    }
+}
+
+}  // namespace
+
+void StandinLog(const wchar_t* format, ...) {
+    wchar_t line[4096];
+    va_list args;
+    va_start(args, format);
+    int length = vswprintf(line, 4096, format, args);
+    va_end(args);
+    if (length < 0) {
+        return;
+    }
+    AppendLine(line);
+    wchar_t hangAfter[4096];
+    if (ReadVariable(L"HANG_AFTER", hangAfter, 4096) && wcscmp(line, hangAfter) == 0) {
+        // A hung program: this thread never asks for a message again, until the test ends it.
+        AppendLine(L"stops answering");
+        Sleep(INFINITE);
     }
 }
 

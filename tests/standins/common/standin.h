@@ -5,7 +5,9 @@
 #include <windows.h>
 
 // Appends one line (UTF-8, printf-style wide format) to the file named by SWEEPLY_STANDIN_LOG.
-// Without that variable nothing is written.
+// Without that variable nothing is written. When the line equals SWEEPLY_STANDIN_HANG_AFTER, it
+// then logs "stops answering" and never returns: the calling thread stops answering its windows'
+// messages, as a hung program's does (the test ends the stand-in).
 void StandinLog(const wchar_t* format, ...);
 
 // True when SWEEPLY_STANDIN_<name> is set and not "0".
