@@ -8,7 +8,6 @@
 #include <cstring>
 
 #include "tests/zip/zip_test_support.h"
-#include "zip/entry_name.h"
 #include "zip/zip_time.h"
 
 namespace {
@@ -90,17 +89,6 @@ TEST_F(ZipReader, ListsAndExtractsWhatTheWriterWrote) {
     EXPECT_EQ(ArchiveResult::BadArgument, ReaderLastResult);
 }
 
-TEST_F(ZipReader, GetArchiveEntryClearsItsOutputBeforeTheHandleChecks) {
-    ArchiveEntry entry;
-    entry.index = 5;
-    entry.name[0] = 'x';
-    entry.uncompressedSize = 9;
-    EXPECT_EQ(ArchiveResult::BadArgument, GetArchiveEntry(nullptr, 0, &entry));
-    EXPECT_EQ(0, entry.index);
-    EXPECT_EQ(0, entry.name[0]);
-    EXPECT_EQ(0, entry.uncompressedSize);
-}
-
 TEST_F(ZipReader, ExtractionInPiecesJoinsToTheWhole) {
     Bytes text = MixedBytes(30000, 2);
     ArchiveHandle* reader =
@@ -159,20 +147,6 @@ TEST_F(ZipReader, DamagedDataIsReportedNotPassedOn) {
     EXPECT_EQ(ArchiveResult::CodecFailed, ExtractEntryToMemory(reader, 0, out.data(), 15000));
 }
 
-TEST(ZipNames, PrefixesAreStrippedByTheStepRule) {
-    struct Case {
-        const char* stored;
-        const char* given;
-    } cases[] = {{"/etc/x", "etc/x"},         {"C:\\x", "x"},   {"C:\\a\\..\\b/c", "b/c"},
-                 {"a\\..\\..\\x", "..\\x"},   {"../x", "../x"}, {"a/../b/../c", "c"},
-                 {"\\\\srv/x", "srv/x"},      {"a/..\\b", "b"}, {"x:y:z", "z"},
-                 {"plain/name", "plain/name"}};
-    for (const Case& c : cases) {
-        Name stored = ToName(c.stored);
-        EXPECT_EQ(c.given, FromName(StripNamePrefix(stored.c_str()))) << c.stored;
-    }
-}
-
 TEST_F(ZipReader, StoredNamesAreDecodedAndStripped) {
     // UTF-8 when flag bit 11 says so or the bytes are valid UTF-8 (also when cut inside a
     // character at the 259-byte limit); else code page 437, the format's default.
@@ -184,6 +158,13 @@ TEST_F(ZipReader, StoredNamesAreDecodedAndStripped) {
         {"/etc/x", 0, "etc/x"},
         {"C:\\x", 0, "x"},
         {"a\\..\\..\\x", 0, "..\\x"},
+        {"C:\\a\\..\\b/c", 0, "b/c"},
+        {"../x", 0, "../x"},
+        {"a/../b/../c", 0, "c"},
+        {"\\\\srv/x", 0, "srv/x"},
+        {"a/..\\b", 0, "b"},
+        {"x:y:z", 0, "z"},
+        {"plain/name", 0, "plain/name"},
         {"caf\xC3\xA9/\xF0\x9F\x98\x80", 0, "caf\xC3\xA9/\xF0\x9F\x98\x80"},
         {"bad\xFF\xC3", 0x0800, "bad\xEF\xBF\xBD\xEF\xBF\xBD"},  // two U+FFFD
         {"caf\x82 \xE4\xFF\xC3", 0, "caf\xC3\xA9 \xCE\xA3\xC2\xA0\xE2\x94\x9C"},
@@ -204,28 +185,27 @@ TEST_F(ZipReader, StoredNamesAreDecodedAndStripped) {
 }
 
 TEST_F(ZipReader, AttributesFollowTheHostSystem) {
-    auto entry = [](uint16_t madeBy, uint32_t external) {
-        RawEntry e = StoredEntry("e", {});
-        e.versionMadeBy = madeBy;
-        e.externalAttributes = external;
-        return e;
+    const uint32_t cases[][3] = {
+        {0x0314, 0x81A40000, 0x20},  // Unix 0644
+        {0x0314, 0x41ED0010, 0x30},  // Unix directory 0755
+        {0x0314, 0x81240000, 0x21},  // Unix 0444
+        {0x0B17, 0x000000E7, 0x27},  // NTFS: all five DOS bits plus others dropped
+        {0x0014, 0x00000010, 0x10},  // FAT directory
+        {0x0E14, 0x00000001, 0x01},  // VFAT read-only
+        {0x0714, 0x00000002, 0x02},  // host 7: DOS bits
+        {0x0A14, 0x00000001, 0x21},  // host 10 is not a DOS host: Unix rule, no write bit
     };
-    ArchiveHandle* reader = Open(BuildArchive({
-        entry(0x0314, 0x81A40000),  // Unix 0644
-        entry(0x0314, 0x41ED0010),  // Unix directory 0755
-        entry(0x0314, 0x81240000),  // Unix 0444
-        entry(0x0B17, 0x000000E7),  // NTFS: all five DOS bits plus others dropped
-        entry(0x0014, 0x00000010),  // FAT directory
-        entry(0x0E14, 0x00000001),  // VFAT read-only
-        entry(0x0714, 0x00000002),  // host 7: DOS bits
-        entry(0x0A14, 0x00000001),  // host 10 is not a DOS host: Unix rule, no write bit
-    }));
+    std::vector<RawEntry> entries;
+    for (const auto& c : cases) {
+        entries.push_back(StoredEntry("e", {}));
+        entries.back().versionMadeBy = uint16_t(c[0]), entries.back().externalAttributes = c[1];
+    }
+    ArchiveHandle* reader = Open(BuildArchive(entries));
     ASSERT_NE(nullptr, reader);
-    uint32_t expected[] = {0x20, 0x30, 0x21, 0x27, 0x10, 0x01, 0x02, 0x21};
-    for (int32_t i = 0; i < 8; ++i) {
+    for (int32_t i = 0; i < int32_t(std::size(cases)); ++i) {
         ArchiveEntry e;
         ASSERT_EQ(ArchiveResult::Ok, GetArchiveEntry(reader, i, &e));
-        EXPECT_EQ(expected[i], e.attributes) << i;
+        EXPECT_EQ(cases[i][2], e.attributes) << i;
     }
 }
 
@@ -288,21 +268,22 @@ TEST_F(ZipReader, DosTimeIsLocalTimeTurnedIntoUtc) {
 #endif
 
 TEST_F(ZipReader, ADosDateThatIsNoCalendarDateGivesTimeZero) {
-    RawEntry monthZero = StoredEntry("m", {});
-    monthZero.dosDate = (45 << 9) | (0 << 5) | 15;
-    RawEntry dayZero = StoredEntry("d", {});
-    dayZero.dosDate = (45 << 9) | (2 << 5) | 0;
-    RawEntry february30 = StoredEntry("f", {});
-    february30.dosDate = (45 << 9) | (2 << 5) | 30;
-    RawEntry hour25 = StoredEntry("h", {});
-    hour25.dosTime = 25 << 11;
-    ArchiveHandle* reader = Open(BuildArchive({monthZero, dayZero, february30, hour25}));
+    // Month 0, day 0, February 30th, hour 25.
+    const uint16_t dates[][2] = {{(45 << 9) | (0 << 5) | 15, 0},
+                                 {(45 << 9) | (2 << 5) | 0, 0},
+                                 {(45 << 9) | (2 << 5) | 30, 0},
+                                 {(45 << 9) | (6 << 5) | 15, 25 << 11}};
+    std::vector<RawEntry> entries;
+    for (const auto& date : dates) {
+        entries.push_back(StoredEntry("d", {}));
+        entries.back().dosDate = date[0], entries.back().dosTime = date[1];
+    }
+    ArchiveHandle* reader = Open(BuildArchive(entries));
     ASSERT_NE(nullptr, reader);
     for (int32_t i = 0; i < 4; ++i) {
         ArchiveEntry e;
         ASSERT_EQ(ArchiveResult::Ok, GetArchiveEntry(reader, i, &e));
-        EXPECT_EQ(0u, e.lastWriteTime) << i;
-        EXPECT_EQ(0u, e.creationTime) << i;
+        EXPECT_EQ(0u, e.lastWriteTime | e.creationTime) << i;
     }
 }
 
@@ -327,15 +308,6 @@ TEST_F(ZipReader, ArchivesAfterPrependedDataAndWithLongCommentsOpen) {
     EXPECT_EQ(ArchiveResult::CannotOpen, ReaderLastResult);
     far.pop_back();  // now the signature's first byte is just inside the limit
     EXPECT_NE(nullptr, Open(far));
-}
-
-TEST_F(ZipReader, AnArchiveWithNoEntriesCountsZero) {
-    ArchiveHandle* reader = Open(BuildArchive({}));
-    ASSERT_NE(nullptr, reader);
-    ArchiveEntry e;
-    ASSERT_EQ(ArchiveResult::Ok, GetArchiveEntry(reader, -1, &e));
-    EXPECT_EQ(0, e.index);
-    EXPECT_EQ(ArchiveResult::BadArgument, GetArchiveEntry(reader, 0, &e));
 }
 
 TEST_F(ZipReader, EntriesEncryptedWithTheEmptyPasswordExtract) {

@@ -11,14 +11,14 @@
 
 namespace {
 
-void Put16(Bytes* out, uint32_t v) {
-    out->push_back(static_cast<uint8_t>(v));
-    out->push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void Put32(Bytes* out, uint32_t v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
+// Appends little-endian fields, each as wide as its digit in `widths` says (2 or 4 bytes).
+void Put(Bytes* out, const char* widths, std::initializer_list<uint32_t> values) {
+    const uint32_t* value = values.begin();
+    for (const char* w = widths; *w != 0; ++w, ++value) {
+        for (int k = 0; k < *w - '0'; ++k) {
+            out->push_back(static_cast<uint8_t>(*value >> (8 * k)));
+        }
+    }
 }
 
 }  // namespace
@@ -124,17 +124,10 @@ Bytes BuildArchive(const std::vector<RawEntry>& entries, const std::string& comm
     std::vector<uint32_t> offsets;
     for (const RawEntry& e : entries) {
         offsets.push_back(static_cast<uint32_t>(out.size()));
-        Put32(&out, 0x04034b50);
-        Put16(&out, 20);
-        Put16(&out, e.flags);
-        Put16(&out, e.method);
-        Put16(&out, e.dosTime);
-        Put16(&out, e.dosDate);
-        Put32(&out, e.crc);
-        Put32(&out, static_cast<uint32_t>(e.data.size()));
-        Put32(&out, e.uncompressedSize);
-        Put16(&out, static_cast<uint32_t>(e.name.size()));
-        Put16(&out, static_cast<uint32_t>(e.localExtra.size()));
+        Put(&out, "42222244422",
+            {0x04034b50, 20, e.flags, e.method, e.dosTime, e.dosDate, e.crc,
+             uint32_t(e.data.size()), e.uncompressedSize, uint32_t(e.name.size()),
+             uint32_t(e.localExtra.size())});
         out.insert(out.end(), e.name.begin(), e.name.end());
         out.insert(out.end(), e.localExtra.begin(), e.localExtra.end());
         out.insert(out.end(), e.data.begin(), e.data.end());
@@ -142,34 +135,16 @@ Bytes BuildArchive(const std::vector<RawEntry>& entries, const std::string& comm
     auto directory = static_cast<uint32_t>(out.size());
     for (size_t i = 0; i < entries.size(); ++i) {
         const RawEntry& e = entries[i];
-        Put32(&out, 0x02014b50);
-        Put16(&out, e.versionMadeBy);
-        Put16(&out, 20);
-        Put16(&out, e.flags);
-        Put16(&out, e.method);
-        Put16(&out, e.dosTime);
-        Put16(&out, e.dosDate);
-        Put32(&out, e.crc);
-        Put32(&out, static_cast<uint32_t>(e.data.size()));
-        Put32(&out, e.uncompressedSize);
-        Put16(&out, static_cast<uint32_t>(e.name.size()));
-        Put16(&out, 0);
-        Put16(&out, 0);
-        Put16(&out, 0);
-        Put16(&out, 0);
-        Put32(&out, e.externalAttributes);
-        Put32(&out, offsets[i]);
+        Put(&out, "42222224442222244",
+            {0x02014b50, e.versionMadeBy, 20, e.flags, e.method, e.dosTime, e.dosDate, e.crc,
+             uint32_t(e.data.size()), e.uncompressedSize, uint32_t(e.name.size()), 0, 0, 0, 0,
+             e.externalAttributes, offsets[i]});
         out.insert(out.end(), e.name.begin(), e.name.end());
     }
-    auto size = static_cast<uint32_t>(out.size()) - directory;
-    Put32(&out, 0x06054b50);
-    Put16(&out, 0);
-    Put16(&out, 0);
-    Put16(&out, static_cast<uint32_t>(entries.size()));
-    Put16(&out, static_cast<uint32_t>(entries.size()));
-    Put32(&out, size);
-    Put32(&out, directory);
-    Put16(&out, static_cast<uint32_t>(comment.size()));
+    auto count = static_cast<uint32_t>(entries.size());
+    Put(&out, "42222442",
+        {0x06054b50, 0, 0, count, count, uint32_t(out.size()) - directory, directory,
+         uint32_t(comment.size())});
     out.insert(out.end(), comment.begin(), comment.end());
     return out;
 }
