@@ -1,6 +1,7 @@
 // Test helpers shared by the zip tests of both builds.
 #include "tests/zip/zip_test_support.h"
 
+#include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <fstream>
@@ -181,25 +182,23 @@ Bytes WriteArchive(const std::vector<std::pair<std::string, Bytes>>& entries) {
         total += 2 * e.second.size() + 512;
     }
     ArchiveHandle* writer = CreateArchiveInMemory(static_cast<uint32_t>(total));
-    if (writer == nullptr) {
-        return {};
-    }
-    bool ok = true;
     for (const auto& [name, data] : entries) {
         Name wide = ToName(name);
-        ArchiveResult r = data.empty() ? AddFolderEntry(writer, wide.c_str())
-                                       : AddMemoryEntry(writer, wide.c_str(), data.data(),
-                                                        static_cast<uint32_t>(data.size()));
-        ok = ok && r == ArchiveResult::Ok;
+        EXPECT_EQ(ArchiveResult::Ok,
+                  data.empty()
+                      ? AddFolderEntry(writer, wide.c_str())
+                      : AddMemoryEntry(writer, wide.c_str(), data.data(), uint32_t(data.size())))
+            << name;
     }
+    return FinishArchive(writer);
+}
+
+Bytes FinishArchive(ArchiveHandle* writer) {
     const void* image = nullptr;
     uint32_t length = 0;
-    ok = ok && GetArchiveMemory(writer, &image, &length) == ArchiveResult::Ok;
-    Bytes out;
-    if (ok) {
-        out.assign(static_cast<const uint8_t*>(image), static_cast<const uint8_t*>(image) + length);
-    }
-    (void)CloseArchiveWriter(writer);
+    EXPECT_EQ(ArchiveResult::Ok, GetArchiveMemory(writer, &image, &length));
+    Bytes out(static_cast<const uint8_t*>(image), static_cast<const uint8_t*>(image) + length);
+    EXPECT_EQ(ArchiveResult::Ok, CloseArchiveWriter(writer));
     return out;
 }
 

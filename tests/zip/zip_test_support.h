@@ -70,7 +70,10 @@ struct ReadEntry {
 std::vector<ReadEntry> ReadWholeArchive(const std::filesystem::path& path, ArchiveResult* result);
 
 // Builds an archive in memory with the writer from (name, data) pairs; empty data adds a folder.
+// Every step is expected to succeed.
 Bytes WriteArchive(const std::vector<std::pair<std::string, Bytes>>& entries);
+// The image of `writer`, which is then closed; both are expected to succeed.
+Bytes FinishArchive(ArchiveHandle* writer);
 
 // Positions of the central headers of a finished archive image, found from its end record.
 std::vector<size_t> CentralHeaderPositions(const Bytes& image);
