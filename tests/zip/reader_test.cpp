@@ -175,6 +175,17 @@ TEST_F(ZipReader, StoredNamesAreDecodedAndStripped) {
          "caf ÇüéâäàåçêëèïîìÄÅÉæÆôöòûùÿÖÜ¢£¥₧ƒáíóúñÑªº¿⌐¬½¼¡«»░▒▓│┤╡╢╖╕╣║╗╝╜╛┐└┴┬├─┼╞╟╚╔╩╦╠═╬╧╨╤╥╙╘"
          "╒╓╫╪┘┌█▄▌▐▀αßΓπΣσµτΦΘΩδ∞φε∩≡±≥≤⌠⌡÷≈°∙·√ⁿ²■\u00A0"},
         {"sum\xC3", 0, "sum\xE2\x94\x9C"},  // not cut: a lone lead byte is no UTF-8
+        // The edges of each UTF-8 length; overlong forms, a surrogate and U+110000 are no UTF-8.
+        {"\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F"
+         "\xBF\xBF",
+         0,
+         "\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F"
+         "\xBF\xBF"},
+        {"\xC1\xBF", 0, "┴┐"},
+        {"\xE0\x9F\xBF", 0, "αƒ┐"},
+        {"\xF0\x8F\xBF\xBF", 0, "≡Å┐┐"},
+        {"\xED\xA0\x80", 0, "φáÇ"},
+        {"\xF4\x90\x80\x80", 0, "⌠ÉÇÇ"},
         {std::string(300, 'n'), 0, std::string(259, 'n')},
         {std::string(258, 'n') + "\xC3\xA9n", 0, std::string(258, 'n') + "\xEF\xBF\xBD"},
     };
@@ -232,7 +243,8 @@ TEST_F(ZipReader, ExtendedTimestampsReplaceTheDosTime) {
     all.localExtra.insert(all.localExtra.end(), ut.begin(), ut.end());
     RawEntry none = StoredEntry("none", {});
     RawEntry cut = StoredEntry("cut", {});
-    cut.localExtra = UtBlock(3, {1700000000}, 9);  // access time announced but missing
+    cut.localExtra = UtBlock(3, {1700000000}, 12);  // access time announced, 3 of its 4 bytes
+    cut.localExtra.insert(cut.localExtra.end(), {1, 2, 3});
     ArchiveHandle* reader = Open(BuildArchive({all, none, cut}));
     ASSERT_NE(nullptr, reader);
     ArchiveEntry e;

@@ -111,30 +111,45 @@ TEST(ZipWriter, NamesTakeForwardSlashesAndFoldersEndInOne) {
     }
 }
 
-TEST(ZipWriter, NamesAreRefusedRatherThanCut) {
+TEST(ZipWriter, NamesAreUtf8AndRefusedRatherThanCut) {
     ArchiveHandle* writer = CreateArchiveInMemory(1 << 16);
     ASSERT_NE(nullptr, writer);
     Name ascii259(259, 'n');
-    Name ascii260(260, 'n');
-    Name accented130(130, ArchiveChar(0xE9));  // two UTF-8 bytes each: 260 bytes
     Name accented129 = Name(129, ArchiveChar(0xE9)) + ARCHIVE_TEXT("a");
-    Name unpaired = ARCHIVE_TEXT("bad") + Name(1, ArchiveChar(0xD800));
+    // The edges of each UTF-8 length, and surrogate pairs up to U+10FFFF.
+    const Name edges = {0x7F,   0x80,   0x7FF,  0x800,  0xD7FF, 0xE000,
+                        0xFFFF, 0xD800, 0xDC00, 0xDBFF, 0xDFFF};
     EXPECT_EQ(ArchiveResult::Ok, AddMemoryEntry(writer, ascii259.c_str(), "x", 1));
-    EXPECT_EQ(ArchiveResult::BadArgument, AddMemoryEntry(writer, ascii260.c_str(), "x", 1));
-    EXPECT_EQ(ArchiveResult::BadArgument, AddMemoryEntry(writer, accented130.c_str(), "x", 1));
     EXPECT_EQ(ArchiveResult::Ok, AddMemoryEntry(writer, accented129.c_str(), "x", 1));
-    EXPECT_EQ(ArchiveResult::BadArgument, AddFolderEntry(writer, ascii259.c_str()));
     EXPECT_EQ(ArchiveResult::Ok, AddFolderEntry(writer, Name(258, 'f').c_str()));
-    EXPECT_EQ(ArchiveResult::BadArgument, AddMemoryEntry(writer, unpaired.c_str(), "x", 1));
-    EXPECT_EQ(ArchiveResult::BadArgument, AddMemoryEntry(writer, ARCHIVE_TEXT(""), "x", 1));
+    EXPECT_EQ(ArchiveResult::Ok, AddMemoryEntry(writer, edges.c_str(), "x", 1));
+    const Name refused[] = {
+        Name(260, 'n'),
+        Name(130, ArchiveChar(0xE9)),  // two UTF-8 bytes each: 260 bytes
+        ARCHIVE_TEXT("bad") + Name(1, ArchiveChar(0xD800)),
+        Name{0xDBFF, 'a'},
+        Name{'a', 0xDC00},
+        Name{0xDFFF},
+        ARCHIVE_TEXT(""),
+    };
+    for (const Name& name : refused) {
+        EXPECT_EQ(ArchiveResult::BadArgument, AddMemoryEntry(writer, name.c_str(), "x", 1))
+            << FromName(name.c_str());
+    }
+    EXPECT_EQ(ArchiveResult::BadArgument, AddFolderEntry(writer, ascii259.c_str()));
     EXPECT_EQ(ArchiveResult::BadArgument, AddMemoryEntry(writer, ARCHIVE_TEXT("a"), nullptr, 1));
     EXPECT_EQ(ArchiveResult::BadArgument, AddMemoryEntry(writer, ARCHIVE_TEXT("a"), "x", 0));
     Bytes image = FinishArchive(writer);
     std::vector<size_t> central = CentralHeaderPositions(image);
-    ASSERT_EQ(3u, central.size());  // refused adds wrote nothing
-    EXPECT_EQ(259, Field16(image, central[0] + 28));
-    EXPECT_EQ(259, Field16(image, central[1] + 28));
-    EXPECT_EQ(259, Field16(image, central[2] + 28));
+    ASSERT_EQ(4u, central.size());  // refused adds wrote nothing
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(259, Field16(image, central[i] + 28));
+    }
+    EXPECT_EQ(
+        "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80\xEF\xBF\xBF"
+        "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF",
+        std::string(image.begin() + central[3] + 46,
+                    image.begin() + central[3] + 46 + Field16(image, central[3] + 28)));
 }
 
 TEST(ZipWriter, ImageOfCapacityNHoldsAnArchiveOfNMinusOneBytes) {
