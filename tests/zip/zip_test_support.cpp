@@ -150,32 +150,6 @@ Bytes BuildArchive(const std::vector<RawEntry>& entries, const std::string& comm
     return out;
 }
 
-std::vector<ReadEntry> ReadWholeArchive(const std::filesystem::path& path, ArchiveResult* result) {
-    std::vector<ReadEntry> out;
-    ArchiveHandle* reader = OpenArchiveReader(PathName(path).c_str());
-    *result = ReaderLastResult;
-    if (reader == nullptr) {
-        return out;
-    }
-    ArchiveEntry count;
-    *result = GetArchiveEntry(reader, -1, &count);
-    for (int32_t i = 0; *result == ArchiveResult::Ok && i < count.index; ++i) {
-        ReadEntry item;
-        *result = GetArchiveEntry(reader, i, &item.entry);
-        if (*result != ArchiveResult::Ok) {
-            break;
-        }
-        // One byte of room beyond the stated size, so that a short buffer never hides a fault.
-        item.data.resize(static_cast<uint32_t>(item.entry.uncompressedSize) + 1);
-        *result = ExtractEntryToMemory(reader, i, item.data.data(),
-                                       static_cast<uint32_t>(item.data.size()));
-        item.data.resize(static_cast<uint32_t>(item.entry.uncompressedSize));
-        out.push_back(item);
-    }
-    (void)CloseArchiveReader(reader);
-    return out;
-}
-
 Bytes WriteArchive(const std::vector<std::pair<std::string, Bytes>>& entries) {
     size_t total = 4096;
     for (const auto& e : entries) {

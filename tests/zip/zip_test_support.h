@@ -59,16 +59,6 @@ RawEntry DeflatedEntry(const std::string& name, const Bytes& data);
 // Builds local headers, data, central directory and end record for `entries`.
 Bytes BuildArchive(const std::vector<RawEntry>& entries, const std::string& comment = "");
 
-// Everything the reader gives for one entry.
-struct ReadEntry {
-    ArchiveEntry entry;
-    Bytes data;
-};
-
-// Opens `path`, describes and extracts every entry in one call each; stops at the first failure
-// and reports its code in `*result`.
-std::vector<ReadEntry> ReadWholeArchive(const std::filesystem::path& path, ArchiveResult* result);
-
 // Builds an archive in memory with the writer from (name, data) pairs; empty data adds a folder.
 // Every step is expected to succeed.
 Bytes WriteArchive(const std::vector<std::pair<std::string, Bytes>>& entries);
