@@ -86,7 +86,12 @@ TEST(MalformedArchive, EachDamageGivesItsResult) {
         {refused, [](Bytes* b) { b->resize(3); }},
         {refused, [](Bytes* b) { b->clear(); }},
         {refused, [&](Bytes* b) { Set32(b, end, 0x06054b51); }},  // no signature anywhere
-        // Tolerated: a comment length beyond the file (not used), garbage after the end record.
+        // The end record is searched for in the last 65 535 bytes, after any data before the
+        // archive. Tolerated: a comment length beyond the file (not used), garbage after the end.
+        {opens, [](Bytes* b) { b->insert(b->begin(), 12345, 'p'); }},
+        {opens, [&](Bytes* b) { Set16(b, end + 20, 60000), b->insert(b->end(), 60000, 'c'); }},
+        {opens, [](Bytes* b) { b->insert(b->end(), 65535 - 22, 'g'); }},
+        {refused, [](Bytes* b) { b->insert(b->end(), 65535 - 21, 'g'); }},
         {opens, [&](Bytes* b) { Set16(b, end + 20, 500); }},
         {opens, [](Bytes* b) { b->insert(b->end(), 4000, 'z'); }},
         // Central records that cannot be read fail the entry.

@@ -300,29 +300,6 @@ TEST_F(ZipReader, ADosDateThatIsNoCalendarDateGivesTimeZero) {
     }
 }
 
-TEST_F(ZipReader, ArchivesAfterPrependedDataAndWithLongCommentsOpen) {
-    Bytes text = MixedBytes(5000, 8);
-    Bytes archive = BuildArchive({DeflatedEntry("a.txt", text)});
-    Bytes prepended = MixedBytes(12345, 9);
-    prepended.insert(prepended.end(), archive.begin(), archive.end());
-    for (const Bytes& bytes :
-         {prepended, BuildArchive({DeflatedEntry("a.txt", text)}, std::string(1000, 'c')),
-          BuildArchive({DeflatedEntry("a.txt", text)}, std::string(60000, 'c'))}) {
-        ArchiveHandle* reader = Open(bytes);
-        ASSERT_NE(nullptr, reader);
-        Bytes out(text.size());
-        EXPECT_EQ(ArchiveResult::Ok, ExtractEntryToMemory(reader, 0, out.data(), 5000));
-        EXPECT_EQ(text, out);
-    }
-    // An end record further than 65 535 bytes from the end of the file is not found.
-    Bytes far = archive;
-    far.insert(far.end(), 65535 - 21, 'g');
-    EXPECT_EQ(nullptr, Open(far));
-    EXPECT_EQ(ArchiveResult::CannotOpen, ReaderLastResult);
-    far.pop_back();  // now the signature's first byte is just inside the limit
-    EXPECT_NE(nullptr, Open(far));
-}
-
 TEST_F(ZipReader, EntriesEncryptedWithTheEmptyPasswordExtract) {
     Bytes text = MixedBytes(4000, 10);
     RawEntry stored = StoredEntry("s", text);

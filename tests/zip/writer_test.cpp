@@ -54,7 +54,6 @@ TEST(ZipWriter, SmallArchiveMatchesTheHandCheckedBytes) {
         " 50 4B 05 06 00 00 00 00 02 00 02 00 75 00 00 00 67 00 00 00 00 00",
         image);
     EXPECT_EQ(expected, image);
-    EXPECT_EQ(242u, image.size());
     // The masked times agree: DOS value in all four headers, one Unix time for all three slots
     // of a memory entry, and the central form repeats the modification time.
     for (size_t at : {49u + 10, 103u + 12, 160u + 12}) {
@@ -296,7 +295,7 @@ TEST(ZipWriter, FileEntriesTakeAttributesTimesAndData) {
     EXPECT_EQ(0u, exeAttributes & 0x01u);
     EXPECT_EQ(0x81000000u, plainAttributes & 0xFFFF0000u);  // read-only: no owner write
     EXPECT_EQ(0x01u, plainAttributes & 0x01u);
-    EXPECT_EQ(Crc32(ReadBytes(dir.Path("plain.txt"))), Field32(image, central[1] + 16));
+    EXPECT_EQ(Crc32(MixedBytes(30000, 9)), Field32(image, central[1] + 16));
     // The empty file is deflated: an empty raw deflate stream of two bytes, CRC 0, size 0.
     EXPECT_EQ(8, Field16(image, central[2] + 10));
     EXPECT_EQ(2u, Field32(image, central[2] + 20));

@@ -5,7 +5,6 @@
 #include <zlib.h>
 
 #include <fstream>
-#include <iterator>
 #include <random>
 
 #include "zip/utf.h"
@@ -58,11 +57,6 @@ void WriteBytes(const std::filesystem::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
-}
-
-Bytes ReadBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 Bytes TextBytes(const std::string& text) {

@@ -29,7 +29,6 @@ Name ToName(const std::string& utf8);
 std::string FromName(const ArchiveChar* name);
 Name PathName(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, const Bytes& bytes);
-Bytes ReadBytes(const std::filesystem::path& path);
 Bytes TextBytes(const std::string& text);
 // Deterministic mixed data: runs of text-like bytes and of noise.
 Bytes MixedBytes(size_t size, uint32_t seed);
