@@ -24,15 +24,7 @@ struct Outcome {
     ArchiveResult open;
     ArchiveResult describe;
     ArchiveResult extract;
-    bool operator==(const Outcome& o) const {
-        return open == o.open && describe == o.describe && extract == o.extract;
-    }
 };
-
-std::ostream& operator<<(std::ostream& out, const Outcome& o) {
-    return out << std::hex << uint32_t(o.open) << "/" << uint32_t(o.describe) << "/"
-               << uint32_t(o.extract);
-}
 
 Outcome Try(const Bytes& bytes) {
     TempDir dir;
@@ -131,7 +123,10 @@ TEST(MalformedArchive, EachDamageGivesItsResult) {
     for (size_t i = 0; i < std::size(cases); ++i) {
         Bytes b = good;
         cases[i].second(&b);
-        EXPECT_EQ(cases[i].first, Try(b)) << "case " << i;
+        Outcome o = Try(b);
+        EXPECT_EQ(cases[i].first.open, o.open) << "case " << i;
+        EXPECT_EQ(cases[i].first.describe, o.describe) << "case " << i;
+        EXPECT_EQ(cases[i].first.extract, o.extract) << "case " << i;
     }
 }
 
