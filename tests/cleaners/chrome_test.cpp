@@ -135,6 +135,12 @@ class ChromeCleaner : public ::testing::Test {
                WaitFor([&] { return FindWindowW(L"Chrome_WidgetWin_0", title) != nullptr; }, 10000);
     }
 
+    // A leftover dialog exists before it is raised above the browser window: wait until it is.
+    bool StartChromeWithLeftover(const std::wstring& program) {
+        return StartProgram(Quote(program) + L" about:blank") &&
+               WaitFor([&] { return IndexOf(Log(), "chrome leftover shown") != -1; }, 10000);
+    }
+
     TempFolder temp_;
     std::wstring log_ = temp_ / L"chrome.log";
     ScopedEnv logVariable_{L"SWEEPLY_STANDIN_LOG", log_};
@@ -324,7 +330,7 @@ TEST_F(ChromeCleaner, LeftoverDialogIsClosedFirstAndOneThatStaysEndsTheRun) {
     std::wstring program = Install(CSIDL_LOCAL_APPDATA);
     {
         ScopedEnv leftover(L"SWEEPLY_STANDIN_CHROME_LEFTOVER", L"1");
-        ASSERT_TRUE(StartChromeByHand(program, L"Leftover dialog"));
+        ASSERT_TRUE(StartChromeWithLeftover(program));
         ASSERT_TRUE(CleanChrome());
         std::vector<std::string> lines = Log(9, 10000);
         int closed = IndexOf(lines, "chrome leftover closed");
@@ -336,7 +342,7 @@ TEST_F(ChromeCleaner, LeftoverDialogIsClosedFirstAndOneThatStaysEndsTheRun) {
     ClearLog();
     ScopedEnv leftover(L"SWEEPLY_STANDIN_CHROME_LEFTOVER", L"1");
     ScopedEnv stays(L"SWEEPLY_STANDIN_CHROME_LEFTOVER_STAYS", L"1");
-    ASSERT_TRUE(StartChromeByHand(program, L"Leftover dialog"));
+    ASSERT_TRUE(StartChromeWithLeftover(program));
     EXPECT_FALSE(CleanChrome());
     std::vector<std::string> lines = Log();
     EXPECT_NE(IndexOf(lines, "chrome leftover refused close"), -1);
