@@ -35,6 +35,7 @@ fuzz: setup
 # Mutation score in build trees of its own; `make mutate N=40` runs at most 40 more mutants.
 mutate: setup
 	@tools/mutate $(if $(N),--limit $(N)) $(if $(SEED),--seed $(SEED)) $(if $(SIZE),--size $(SIZE)) \
+		$(if $(ONLY),--only $(ONLY)) \
 		$(if $(TIMEOUT),--timeout $(TIMEOUT)) $(if $(RESULTS),--results $(RESULTS))
 
 clean:

@@ -1,38 +1,27 @@
-// Reader: listing and extraction, name conversion, attributes, times, archives with prepended
-// data and long comments, encrypted entries and damaged data.
+// Reader: listing and extraction, name conversion, attributes, times, encrypted entries and
+// damaged data.
 #include <gtest/gtest.h>
 
 #include <zlib.h>
 
 #include <cstdlib>
-#include <cstring>
 
 #include "tests/zip/zip_test_support.h"
-#include "zip/entry_name.h"
 #include "zip/zip_time.h"
 
 namespace {
 
 class ZipReader : public ::testing::Test {
   protected:
-    // Writes `bytes` to a fresh file and opens it; null when the open fails.
+    // Writes `bytes` to a file and opens it; null when the open fails. Closed after the test.
     ArchiveHandle* Open(const Bytes& bytes) {
-        auto path = dir_.Path("t" + std::to_string(++files_) + ".zip");
-        WriteBytes(path, bytes);
-        ArchiveHandle* reader = OpenArchiveReader(PathName(path).c_str());
-        if (reader != nullptr) {
-            open_.push_back(reader);
-        }
-        return reader;
+        WriteBytes(dir_.Path("t.zip"), bytes);
+        reader_ = OpenArchiveReader(PathName(dir_.Path("t.zip")).c_str());
+        return reader_;
     }
-    ~ZipReader() override {
-        for (ArchiveHandle* reader : open_) {
-            EXPECT_EQ(ArchiveResult::Ok, CloseArchiveReader(reader));
-        }
-    }
+    ~ZipReader() override { EXPECT_EQ(ArchiveResult::Ok, CloseArchiveReader(reader_)); }
     TempDir dir_;
-    int files_ = 0;
-    std::vector<ArchiveHandle*> open_;
+    ArchiveHandle* reader_ = nullptr;
 };
 
 std::string NameOf(ArchiveHandle* reader, int32_t index) {
@@ -90,21 +79,10 @@ TEST_F(ZipReader, ListsAndExtractsWhatTheWriterWrote) {
     EXPECT_EQ(ArchiveResult::BadArgument, ReaderLastResult);
 }
 
-TEST_F(ZipReader, GetArchiveEntryClearsItsOutputBeforeTheHandleChecks) {
-    ArchiveEntry entry;
-    entry.index = 5;
-    entry.name[0] = 'x';
-    entry.uncompressedSize = 9;
-    EXPECT_EQ(ArchiveResult::BadArgument, GetArchiveEntry(nullptr, 0, &entry));
-    EXPECT_EQ(0, entry.index);
-    EXPECT_EQ(0, entry.name[0]);
-    EXPECT_EQ(0, entry.uncompressedSize);
-}
-
 TEST_F(ZipReader, ExtractionInPiecesJoinsToTheWhole) {
     Bytes text = MixedBytes(30000, 2);
-    ArchiveHandle* reader =
-        Open(BuildArchive({DeflatedEntry("a.txt", text), StoredEntry("b", text)}));
+    ArchiveHandle* reader = Open(BuildArchive({DeflatedEntry("a.txt", text), StoredEntry("b", text),
+                                               StoredEntry("s", {}), DeflatedEntry("d", {})}));
     ASSERT_NE(nullptr, reader);
     for (int32_t index : {0, 1}) {
         Bytes joined;
@@ -123,16 +101,11 @@ TEST_F(ZipReader, ExtractionInPiecesJoinsToTheWhole) {
         EXPECT_EQ(ArchiveResult::MoreData, ExtractEntryToMemory(reader, index, piece.data(), 1));
         EXPECT_EQ(text[0], piece[0]);
     }
-    // A length of 0 delivers nothing and fails.
+    // A length of 0 delivers nothing and fails; empty entries end at once.
     EXPECT_EQ(ArchiveResult::CodecFailed, ExtractEntryToMemory(reader, 0, nullptr, 0));
-}
-
-TEST_F(ZipReader, EmptyEntriesEndAtOnce) {
-    ArchiveHandle* reader = Open(BuildArchive({StoredEntry("s", {}), DeflatedEntry("d", {})}));
-    ASSERT_NE(nullptr, reader);
     uint8_t sentinel = 0xA5;
-    EXPECT_EQ(ArchiveResult::Ok, ExtractEntryToMemory(reader, 0, &sentinel, 1));
-    EXPECT_EQ(ArchiveResult::Ok, ExtractEntryToMemory(reader, 1, &sentinel, 1));
+    EXPECT_EQ(ArchiveResult::Ok, ExtractEntryToMemory(reader, 2, &sentinel, 1));
+    EXPECT_EQ(ArchiveResult::Ok, ExtractEntryToMemory(reader, 3, &sentinel, 1));
     EXPECT_EQ(0xA5, sentinel);
 }
 
@@ -142,14 +115,12 @@ TEST_F(ZipReader, DamagedDataIsReportedNotPassedOn) {
     badCrc.crc ^= 1;
     RawEntry badDeflateCrc = DeflatedEntry("dcrc", text);
     badDeflateCrc.crc ^= 0x100;
-    RawEntry shortStream = DeflatedEntry("short", text);
-    shortStream.uncompressedSize += 10;  // the stream ends before the stated size
     RawEntry garbage = StoredEntry("garbage", text);
     garbage.method = 8;  // stored bytes are no deflate stream
-    ArchiveHandle* reader = Open(BuildArchive({badCrc, badDeflateCrc, shortStream, garbage}));
+    ArchiveHandle* reader = Open(BuildArchive({badCrc, badDeflateCrc, garbage}));
     ASSERT_NE(nullptr, reader);
     Bytes out(text.size() + 10);
-    for (int32_t i = 0; i < 4; ++i) {
+    for (int32_t i = 0; i < 3; ++i) {
         EXPECT_EQ(ArchiveResult::CodecFailed,
                   ExtractEntryToMemory(reader, i, out.data(), uint32_t(out.size())))
             << i;
@@ -159,23 +130,13 @@ TEST_F(ZipReader, DamagedDataIsReportedNotPassedOn) {
     EXPECT_EQ(ArchiveResult::CodecFailed, ExtractEntryToMemory(reader, 0, out.data(), 15000));
 }
 
-TEST(ZipNames, PrefixesAreStrippedByTheStepRule) {
-    struct Case {
-        const char* stored;
-        const char* given;
-    } cases[] = {{"/etc/x", "etc/x"},         {"C:\\x", "x"},   {"C:\\a\\..\\b/c", "b/c"},
-                 {"a\\..\\..\\x", "..\\x"},   {"../x", "../x"}, {"a/../b/../c", "c"},
-                 {"\\\\srv/x", "srv/x"},      {"a/..\\b", "b"}, {"x:y:z", "z"},
-                 {"plain/name", "plain/name"}};
-    for (const Case& c : cases) {
-        Name stored = ToName(c.stored);
-        EXPECT_EQ(c.given, FromName(StripNamePrefix(stored.c_str()))) << c.stored;
-    }
-}
-
 TEST_F(ZipReader, StoredNamesAreDecodedAndStripped) {
     // UTF-8 when flag bit 11 says so or the bytes are valid UTF-8 (also when cut inside a
     // character at the 259-byte limit); else code page 437, the format's default.
+    std::string high;  // every byte above ASCII
+    for (int c = 0x80; c < 0x100; ++c) {
+        high += char(c);
+    }
     struct Case {
         std::string stored;
         uint16_t flags;
@@ -184,10 +145,30 @@ TEST_F(ZipReader, StoredNamesAreDecodedAndStripped) {
         {"/etc/x", 0, "etc/x"},
         {"C:\\x", 0, "x"},
         {"a\\..\\..\\x", 0, "..\\x"},
+        {"C:\\a\\..\\b/c", 0, "b/c"},
+        {"../x", 0, "../x"},
+        {"a/../b/../c", 0, "c"},
+        {"\\\\srv/x", 0, "srv/x"},
+        {"a/..\\b", 0, "b"},
+        {"x:y:z", 0, "z"},
+        {"plain/name", 0, "plain/name"},
         {"caf\xC3\xA9/\xF0\x9F\x98\x80", 0, "caf\xC3\xA9/\xF0\x9F\x98\x80"},
         {"bad\xFF\xC3", 0x0800, "bad\xEF\xBF\xBD\xEF\xBF\xBD"},  // two U+FFFD
-        {"caf\x82 \xE4\xFF\xC3", 0, "caf\xC3\xA9 \xCE\xA3\xC2\xA0\xE2\x94\x9C"},
+        {"caf " + high, 0,  // as Python's cp437 codec decodes it
+         "caf ÇüéâäàåçêëèïîìÄÅÉæÆôöòûùÿÖÜ¢£¥₧ƒáíóúñÑªº¿⌐¬½¼¡«»░▒▓│┤╡╢╖╕╣║╗╝╜╛┐└┴┬├─┼╞╟╚╔╩╦╠═╬╧╨╤╥╙╘"
+         "╒╓╫╪┘┌█▄▌▐▀αßΓπΣσµτΦΘΩδ∞φε∩≡±≥≤⌠⌡÷≈°∙·√ⁿ²■\u00A0"},
         {"sum\xC3", 0, "sum\xE2\x94\x9C"},  // not cut: a lone lead byte is no UTF-8
+        // The edges of each UTF-8 length; overlong forms, a surrogate and U+110000 are no UTF-8.
+        {"\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F"
+         "\xBF\xBF",
+         0,
+         "\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F"
+         "\xBF\xBF"},
+        {"\xC1\xBF", 0, "┴┐"},
+        {"\xE0\x9F\xBF", 0, "αƒ┐"},
+        {"\xF0\x8F\xBF\xBF", 0, "≡Å┐┐"},
+        {"\xED\xA0\x80", 0, "φáÇ"},
+        {"\xF4\x90\x80\x80", 0, "⌠ÉÇÇ"},
         {std::string(300, 'n'), 0, std::string(259, 'n')},
         {std::string(258, 'n') + "\xC3\xA9n", 0, std::string(258, 'n') + "\xEF\xBF\xBD"},
     };
@@ -204,28 +185,27 @@ TEST_F(ZipReader, StoredNamesAreDecodedAndStripped) {
 }
 
 TEST_F(ZipReader, AttributesFollowTheHostSystem) {
-    auto entry = [](uint16_t madeBy, uint32_t external) {
-        RawEntry e = StoredEntry("e", {});
-        e.versionMadeBy = madeBy;
-        e.externalAttributes = external;
-        return e;
+    const uint32_t cases[][3] = {
+        {0x0314, 0x81A40000, 0x20},  // Unix 0644
+        {0x0314, 0x41ED0010, 0x30},  // Unix directory 0755
+        {0x0314, 0x81240000, 0x21},  // Unix 0444
+        {0x0B17, 0x000000E7, 0x27},  // NTFS: all five DOS bits plus others dropped
+        {0x0014, 0x00000010, 0x10},  // FAT directory
+        {0x0E14, 0x00000001, 0x01},  // VFAT read-only
+        {0x0714, 0x00000002, 0x02},  // host 7: DOS bits
+        {0x0A14, 0x00000001, 0x21},  // host 10 is not a DOS host: Unix rule, no write bit
     };
-    ArchiveHandle* reader = Open(BuildArchive({
-        entry(0x0314, 0x81A40000),  // Unix 0644
-        entry(0x0314, 0x41ED0010),  // Unix directory 0755
-        entry(0x0314, 0x81240000),  // Unix 0444
-        entry(0x0B17, 0x000000E7),  // NTFS: all five DOS bits plus others dropped
-        entry(0x0014, 0x00000010),  // FAT directory
-        entry(0x0E14, 0x00000001),  // VFAT read-only
-        entry(0x0714, 0x00000002),  // host 7: DOS bits
-        entry(0x0A14, 0x00000001),  // host 10 is not a DOS host: Unix rule, no write bit
-    }));
+    std::vector<RawEntry> entries;
+    for (const auto& c : cases) {
+        entries.push_back(StoredEntry("e", {}));
+        entries.back().versionMadeBy = uint16_t(c[0]), entries.back().externalAttributes = c[1];
+    }
+    ArchiveHandle* reader = Open(BuildArchive(entries));
     ASSERT_NE(nullptr, reader);
-    uint32_t expected[] = {0x20, 0x30, 0x21, 0x27, 0x10, 0x01, 0x02, 0x21};
-    for (int32_t i = 0; i < 8; ++i) {
+    for (int32_t i = 0; i < int32_t(std::size(cases)); ++i) {
         ArchiveEntry e;
         ASSERT_EQ(ArchiveResult::Ok, GetArchiveEntry(reader, i, &e));
-        EXPECT_EQ(expected[i], e.attributes) << i;
+        EXPECT_EQ(cases[i][2], e.attributes) << i;
     }
 }
 
@@ -246,7 +226,8 @@ TEST_F(ZipReader, ExtendedTimestampsReplaceTheDosTime) {
     all.localExtra.insert(all.localExtra.end(), ut.begin(), ut.end());
     RawEntry none = StoredEntry("none", {});
     RawEntry cut = StoredEntry("cut", {});
-    cut.localExtra = UtBlock(3, {1700000000}, 9);  // access time announced but missing
+    cut.localExtra = UtBlock(3, {1700000000}, 12);  // access time announced, 3 of its 4 bytes
+    cut.localExtra.insert(cut.localExtra.end(), {1, 2, 3});
     ArchiveHandle* reader = Open(BuildArchive({all, none, cut}));
     ASSERT_NE(nullptr, reader);
     ArchiveEntry e;
@@ -288,54 +269,23 @@ TEST_F(ZipReader, DosTimeIsLocalTimeTurnedIntoUtc) {
 #endif
 
 TEST_F(ZipReader, ADosDateThatIsNoCalendarDateGivesTimeZero) {
-    RawEntry monthZero = StoredEntry("m", {});
-    monthZero.dosDate = (45 << 9) | (0 << 5) | 15;
-    RawEntry dayZero = StoredEntry("d", {});
-    dayZero.dosDate = (45 << 9) | (2 << 5) | 0;
-    RawEntry february30 = StoredEntry("f", {});
-    february30.dosDate = (45 << 9) | (2 << 5) | 30;
-    RawEntry hour25 = StoredEntry("h", {});
-    hour25.dosTime = 25 << 11;
-    ArchiveHandle* reader = Open(BuildArchive({monthZero, dayZero, february30, hour25}));
+    // Month 0, day 0, February 30th, hour 25.
+    const uint16_t dates[][2] = {{(45 << 9) | (0 << 5) | 15, 0},
+                                 {(45 << 9) | (2 << 5) | 0, 0},
+                                 {(45 << 9) | (2 << 5) | 30, 0},
+                                 {(45 << 9) | (6 << 5) | 15, 25 << 11}};
+    std::vector<RawEntry> entries;
+    for (const auto& date : dates) {
+        entries.push_back(StoredEntry("d", {}));
+        entries.back().dosDate = date[0], entries.back().dosTime = date[1];
+    }
+    ArchiveHandle* reader = Open(BuildArchive(entries));
     ASSERT_NE(nullptr, reader);
     for (int32_t i = 0; i < 4; ++i) {
         ArchiveEntry e;
         ASSERT_EQ(ArchiveResult::Ok, GetArchiveEntry(reader, i, &e));
-        EXPECT_EQ(0u, e.lastWriteTime) << i;
-        EXPECT_EQ(0u, e.creationTime) << i;
+        EXPECT_EQ(0u, e.lastWriteTime | e.creationTime) << i;
     }
-}
-
-TEST_F(ZipReader, ArchivesAfterPrependedDataAndWithLongCommentsOpen) {
-    Bytes text = MixedBytes(5000, 8);
-    Bytes archive = BuildArchive({DeflatedEntry("a.txt", text)});
-    Bytes prepended = MixedBytes(12345, 9);
-    prepended.insert(prepended.end(), archive.begin(), archive.end());
-    for (const Bytes& bytes :
-         {prepended, BuildArchive({DeflatedEntry("a.txt", text)}, std::string(1000, 'c')),
-          BuildArchive({DeflatedEntry("a.txt", text)}, std::string(60000, 'c'))}) {
-        ArchiveHandle* reader = Open(bytes);
-        ASSERT_NE(nullptr, reader);
-        Bytes out(text.size());
-        EXPECT_EQ(ArchiveResult::Ok, ExtractEntryToMemory(reader, 0, out.data(), 5000));
-        EXPECT_EQ(text, out);
-    }
-    // An end record further than 65 535 bytes from the end of the file is not found.
-    Bytes far = archive;
-    far.insert(far.end(), 65535 - 21, 'g');
-    EXPECT_EQ(nullptr, Open(far));
-    EXPECT_EQ(ArchiveResult::CannotOpen, ReaderLastResult);
-    far.pop_back();  // now the signature's first byte is just inside the limit
-    EXPECT_NE(nullptr, Open(far));
-}
-
-TEST_F(ZipReader, AnArchiveWithNoEntriesCountsZero) {
-    ArchiveHandle* reader = Open(BuildArchive({}));
-    ASSERT_NE(nullptr, reader);
-    ArchiveEntry e;
-    ASSERT_EQ(ArchiveResult::Ok, GetArchiveEntry(reader, -1, &e));
-    EXPECT_EQ(0, e.index);
-    EXPECT_EQ(ArchiveResult::BadArgument, GetArchiveEntry(reader, 0, &e));
 }
 
 TEST_F(ZipReader, EntriesEncryptedWithTheEmptyPasswordExtract) {

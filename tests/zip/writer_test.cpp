@@ -16,13 +16,12 @@
 namespace {
 
 // Parses hex bytes; "??" marks a byte the test reads from the image (times) instead.
-Bytes ExpectFromHex(const std::string& hex, const Bytes& actual, std::vector<size_t>* masked) {
+Bytes ExpectFromHex(const std::string& hex, const Bytes& actual) {
     std::istringstream in(hex);
     std::string token;
     Bytes out;
     while (in >> token) {
         if (token == "??") {
-            masked->push_back(out.size());
             out.push_back(out.size() < actual.size() ? actual[out.size()] : 0);
         } else {
             out.push_back(static_cast<uint8_t>(std::stoul(token, nullptr, 16)));
@@ -31,23 +30,14 @@ Bytes ExpectFromHex(const std::string& hex, const Bytes& actual, std::vector<siz
     return out;
 }
 
-Bytes Finish(ArchiveHandle* writer) {
-    const void* image = nullptr;
-    uint32_t length = 0;
-    Bytes out;
-    if (GetArchiveMemory(writer, &image, &length) == ArchiveResult::Ok) {
-        out.assign(static_cast<const uint8_t*>(image), static_cast<const uint8_t*>(image) + length);
-    }
-    return out;
-}
-
 TEST(ZipWriter, SmallArchiveMatchesTheHandCheckedBytes) {
+    uint64_t now = 0;
+    ASSERT_TRUE(zipos::CalendarToFileTime(zipos::CurrentLocalTime(), &now));
     ArchiveHandle* writer = CreateArchiveInMemory(1024);
     ASSERT_NE(nullptr, writer);
     ASSERT_EQ(ArchiveResult::Ok, AddFolderEntry(writer, ARCHIVE_TEXT("a")));
     ASSERT_EQ(ArchiveResult::Ok, AddMemoryEntry(writer, ARCHIVE_TEXT("b.zip"), "hi", 2));
-    Bytes image = Finish(writer);
-    std::vector<size_t> masked;
+    Bytes image = FinishArchive(writer);
     Bytes expected = ExpectFromHex(
         // local header "a/": folder, stored, CRC and sizes 0, extra 17
         "50 4B 03 04 14 00 00 00 00 00 ?? ?? ?? ?? 00 00 00 00 00 00 00 00 00 00 00 00 02 00 11 00"
@@ -64,9 +54,8 @@ TEST(ZipWriter, SmallArchiveMatchesTheHandCheckedBytes) {
         " 55 54 05 00 07 ?? ?? ?? ??"
         // end record: 2 entries, directory of 117 bytes at 103
         " 50 4B 05 06 00 00 00 00 02 00 02 00 75 00 00 00 67 00 00 00 00 00",
-        image, &masked);
+        image);
     EXPECT_EQ(expected, image);
-    EXPECT_EQ(242u, image.size());
     // The masked times agree: DOS value in all four headers, one Unix time for all three slots
     // of a memory entry, and the central form repeats the modification time.
     for (size_t at : {49u + 10, 103u + 12, 160u + 12}) {
@@ -75,146 +64,116 @@ TEST(ZipWriter, SmallArchiveMatchesTheHandCheckedBytes) {
     for (size_t at : {37u, 41u, 45u, 49u + 40, 49u + 44, 49u + 48, 103u + 53, 160u + 56}) {
         EXPECT_EQ(Field32(image, 37), Field32(image, at)) << at;
     }
-    EXPECT_EQ(ArchiveResult::Ok, CloseArchiveWriter(writer));
+    // Memory entries carry the current local time; the DOS value is the same instant.
+    auto stamp = static_cast<int32_t>(Field32(image, 37));
+    EXPECT_LE(std::abs(stamp - UnixTimeFromFileTime(now)), 2);
+    EXPECT_EQ(DosDateTimeFromFileTime(FileTimeFromUnixTime(stamp)), Field32(image, 10));
 }
 
-TEST(ZipWriter, DeflatedEntriesAreRawLevelEightStreamsEvenWhenLarger) {
-    Bytes noise = Bytes{0x9C, 0x01, 0xFF, 0x42, 0x17, 0xE3, 0x55, 0x00, 0xA8, 0x3C};
-    Bytes text = MixedBytes(50000, 3);
-    Bytes image = WriteArchive({{"noise.bin", noise}, {"text.txt", text}});
-    std::vector<size_t> central = CentralHeaderPositions(image);
-    ASSERT_EQ(2u, central.size());
-    const Bytes* sources[] = {&noise, &text};
-    for (size_t i = 0; i < 2; ++i) {
-        size_t c = central[i];
-        size_t local = Field32(image, c + 42);
-        EXPECT_EQ(8, Field16(image, c + 10));
-        EXPECT_EQ(0x0002, Field16(image, c + 8));
-        EXPECT_EQ(0x0002, Field16(image, local + 6));
-        EXPECT_EQ(Crc32(*sources[i]), Field32(image, c + 16));
-        EXPECT_EQ(sources[i]->size(), Field32(image, c + 24));
-        Bytes expected = RawDeflate(*sources[i]);
-        size_t data = local + 30 + Field16(image, local + 26) + Field16(image, local + 28);
-        EXPECT_EQ(expected.size(), Field32(image, c + 20));
-        EXPECT_EQ(expected, Bytes(image.begin() + data, image.begin() + data + expected.size()));
-    }
-    EXPECT_GT(Field32(image, central[0] + 20), noise.size());
-}
-
-TEST(ZipWriter, StoredSuffixesFollowTheLastFullStop) {
-    Bytes data(2000, 'a');
-    struct Case {
-        const char* name;
-        bool stored;
-    } cases[] = {{"x.zip", true},  {"X.ZiP", true},    {"lib/a.JAR", true}, {"a.zipx", false},
-                 {"noext", false}, {"a.zip/b", false}, {"zip", false},      {".jar", true}};
+TEST(ZipWriter, InnerArchivesAreStoredAllElseIsARawLevelEightStreamEvenWhenLarger) {
+    const Bytes noise = {0x9C, 0x01, 0xFF, 0x42, 0x17, 0xE3, 0x55, 0x00, 0xA8, 0x3C};
+    const Bytes text = MixedBytes(50000, 3);
+    // Stored by the suffix after the last full stop, in any case.
+    const std::pair<const char*, bool> names[] = {
+        {"x.zip", true},  {"X.ZiP", true}, {"lib/a.JAR", true}, {"a.zipx", false},
+        {"noext", false}, {"zip", false},  {".jar", true},      {"a.zip/b", false}};
     std::vector<std::pair<std::string, Bytes>> entries;
-    for (const Case& c : cases) {
-        entries.push_back({c.name, data});
+    for (size_t i = 0; i < std::size(names); ++i) {
+        entries.push_back({names[i].first, i % 2 ? noise : text});
     }
     Bytes image = WriteArchive(entries);
     std::vector<size_t> central = CentralHeaderPositions(image);
-    ASSERT_EQ(std::size(cases), central.size());
+    ASSERT_EQ(std::size(names), central.size());
     for (size_t i = 0; i < central.size(); ++i) {
-        EXPECT_EQ(cases[i].stored ? 0 : 8, Field16(image, central[i] + 10)) << cases[i].name;
-        EXPECT_EQ(cases[i].stored ? 0 : 2, Field16(image, central[i] + 8)) << cases[i].name;
-        if (cases[i].stored) {
-            EXPECT_EQ(2000u, Field32(image, central[i] + 20));
-        }
+        const auto& [name, stored] = names[i];
+        const Bytes& data = entries[i].second;
+        Bytes expected = stored ? data : RawDeflate(data);
+        size_t c = central[i];
+        size_t local = Field32(image, c + 42);
+        size_t at = local + 30 + Field16(image, local + 26) + Field16(image, local + 28);
+        EXPECT_EQ(stored ? 0 : 8, Field16(image, c + 10)) << name;
+        EXPECT_EQ(stored ? 0 : 2, Field16(image, c + 8)) << name;  // the maximum-level flag
+        EXPECT_EQ(Field16(image, c + 8), Field16(image, local + 6)) << name;
+        EXPECT_EQ(Crc32(data), Field32(image, c + 16)) << name;
+        EXPECT_EQ(data.size(), Field32(image, c + 24)) << name;
+        EXPECT_EQ(expected.size(), Field32(image, c + 20)) << name;
+        EXPECT_EQ(expected, Bytes(image.begin() + at, image.begin() + at + expected.size()));
     }
 }
 
-TEST(ZipWriter, FolderAndBackslashNamesBecomeForwardSlashes) {
-    ArchiveHandle* writer = CreateArchiveInMemory(4096);
-    ASSERT_NE(nullptr, writer);
-    for (const ArchiveChar* name :
-         {ARCHIVE_TEXT("buttons"), ARCHIVE_TEXT("buttons/"), ARCHIVE_TEXT("buttons\\")}) {
-        EXPECT_EQ(ArchiveResult::Ok, AddFolderEntry(writer, name));
-    }
-    EXPECT_EQ(ArchiveResult::Ok, AddMemoryEntry(writer, ARCHIVE_TEXT("a\\b\\c.ini"), "x=1", 3));
-    Bytes image = Finish(writer);
-    (void)CloseArchiveWriter(writer);
+TEST(ZipWriter, NamesTakeForwardSlashesAndFoldersEndInOne) {
+    // Each add is an entry of its own, also under a name given before.
+    Bytes image = WriteArchive(
+        {{"buttons", {}}, {"buttons/", {}}, {"buttons\\", {}}, {"a\\b\\c.ini", TextBytes("x=1")}});
     std::vector<size_t> central = CentralHeaderPositions(image);
     ASSERT_EQ(4u, central.size());
-    for (size_t i = 0; i < 3; ++i) {
+    for (size_t i = 0; i < 4; ++i) {
         size_t c = central[i];
-        EXPECT_EQ(8, Field16(image, c + 28));
-        EXPECT_EQ("buttons/", std::string(image.begin() + c + 46, image.begin() + c + 54));
-        EXPECT_EQ(0, Field16(image, c + 10));
-        EXPECT_EQ(0, Field16(image, c + 8));
-        EXPECT_EQ(0u, Field32(image, c + 16));
-        EXPECT_EQ(0u, Field32(image, c + 20));
-        EXPECT_EQ(0u, Field32(image, c + 24));
-        EXPECT_EQ(0x41C00010u, Field32(image, c + 38));
+        EXPECT_EQ(
+            i < 3 ? "buttons/" : "a/b/c.ini",
+            std::string(image.begin() + c + 46, image.begin() + c + 46 + Field16(image, c + 28)));
+        EXPECT_EQ(i < 3 ? 0x41C00010u : 0x80000000u, Field32(image, c + 38));
     }
-    size_t c = central[3];
-    EXPECT_EQ("a/b/c.ini", std::string(image.begin() + c + 46, image.begin() + c + 55));
-    EXPECT_EQ(0x80000000u, Field32(image, c + 38));
 }
 
-TEST(ZipWriter, DuplicateNamesGiveTwoEntries) {
-    Bytes image = WriteArchive({{"same.txt", TextBytes("one")}, {"same.txt", TextBytes("two")}});
-    EXPECT_EQ(2u, CentralHeaderPositions(image).size());
-    EXPECT_EQ(2, Field16(image, image.size() - 22 + 8));
-}
-
-TEST(ZipWriter, NamesAreRefusedRatherThanCut) {
+TEST(ZipWriter, NamesAreUtf8AndRefusedRatherThanCut) {
     ArchiveHandle* writer = CreateArchiveInMemory(1 << 16);
     ASSERT_NE(nullptr, writer);
     Name ascii259(259, 'n');
-    Name ascii260(260, 'n');
-    Name accented130(130, ArchiveChar(0xE9));  // two UTF-8 bytes each: 260 bytes
     Name accented129 = Name(129, ArchiveChar(0xE9)) + ARCHIVE_TEXT("a");
-    Name unpaired = ARCHIVE_TEXT("bad") + Name(1, ArchiveChar(0xD800));
+    // The edges of each UTF-8 length, and surrogate pairs up to U+10FFFF.
+    const Name edges = {0x7F,   0x80,   0x7FF,  0x800,  0xD7FF, 0xE000,
+                        0xFFFF, 0xD800, 0xDC00, 0xDBFF, 0xDFFF};
     EXPECT_EQ(ArchiveResult::Ok, AddMemoryEntry(writer, ascii259.c_str(), "x", 1));
-    EXPECT_EQ(ArchiveResult::BadArgument, AddMemoryEntry(writer, ascii260.c_str(), "x", 1));
-    EXPECT_EQ(ArchiveResult::BadArgument, AddMemoryEntry(writer, accented130.c_str(), "x", 1));
     EXPECT_EQ(ArchiveResult::Ok, AddMemoryEntry(writer, accented129.c_str(), "x", 1));
-    EXPECT_EQ(ArchiveResult::BadArgument, AddFolderEntry(writer, ascii259.c_str()));
     EXPECT_EQ(ArchiveResult::Ok, AddFolderEntry(writer, Name(258, 'f').c_str()));
-    EXPECT_EQ(ArchiveResult::BadArgument, AddMemoryEntry(writer, unpaired.c_str(), "x", 1));
-    EXPECT_EQ(ArchiveResult::BadArgument, AddMemoryEntry(writer, ARCHIVE_TEXT(""), "x", 1));
+    EXPECT_EQ(ArchiveResult::Ok, AddMemoryEntry(writer, edges.c_str(), "x", 1));
+    const Name refused[] = {
+        Name(260, 'n'),
+        Name(130, ArchiveChar(0xE9)),  // two UTF-8 bytes each: 260 bytes
+        ARCHIVE_TEXT("bad") + Name(1, ArchiveChar(0xD800)),
+        Name{0xDBFF, 'a'},
+        Name{'a', 0xDC00},
+        Name{0xDFFF},
+        ARCHIVE_TEXT(""),
+    };
+    for (const Name& name : refused) {
+        EXPECT_EQ(ArchiveResult::BadArgument, AddMemoryEntry(writer, name.c_str(), "x", 1))
+            << FromName(name.c_str());
+    }
+    EXPECT_EQ(ArchiveResult::BadArgument, AddFolderEntry(writer, ascii259.c_str()));
     EXPECT_EQ(ArchiveResult::BadArgument, AddMemoryEntry(writer, ARCHIVE_TEXT("a"), nullptr, 1));
     EXPECT_EQ(ArchiveResult::BadArgument, AddMemoryEntry(writer, ARCHIVE_TEXT("a"), "x", 0));
-    Bytes image = Finish(writer);
-    (void)CloseArchiveWriter(writer);
+    Bytes image = FinishArchive(writer);
     std::vector<size_t> central = CentralHeaderPositions(image);
-    ASSERT_EQ(3u, central.size());  // refused adds wrote nothing
-    EXPECT_EQ(259, Field16(image, central[0] + 28));
-    EXPECT_EQ(259, Field16(image, central[1] + 28));
-    EXPECT_EQ(259, Field16(image, central[2] + 28));
+    ASSERT_EQ(4u, central.size());  // refused adds wrote nothing
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(259, Field16(image, central[i] + 28));
+    }
+    EXPECT_EQ(
+        "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80\xEF\xBF\xBF"
+        "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF",
+        std::string(image.begin() + central[3] + 46,
+                    image.begin() + central[3] + 46 + Field16(image, central[3] + 28)));
 }
 
 TEST(ZipWriter, ImageOfCapacityNHoldsAnArchiveOfNMinusOneBytes) {
-    auto build = [](uint32_t capacity, ArchiveResult* finish, Bytes* image) {
+    auto finish = [](uint32_t capacity, uint32_t* length) {
         ArchiveHandle* writer = CreateArchiveInMemory(capacity);
-        ASSERT_NE(nullptr, writer);
-        ASSERT_EQ(ArchiveResult::Ok, AddMemoryEntry(writer, ARCHIVE_TEXT("a.txt"), "abc", 3));
-        ASSERT_EQ(ArchiveResult::Ok, AddFolderEntry(writer, ARCHIVE_TEXT("d")));
-        const void* base = &capacity;
-        uint32_t length = 99;
-        *finish = GetArchiveMemory(writer, &base, &length);
-        if (*finish == ArchiveResult::Ok) {
-            image->assign(static_cast<const uint8_t*>(base),
-                          static_cast<const uint8_t*>(base) + length);
-        } else {
-            EXPECT_EQ(nullptr, base);  // an incomplete archive is never handed out
-            EXPECT_EQ(0u, length);
-        }
+        EXPECT_EQ(ArchiveResult::Ok, AddMemoryEntry(writer, ARCHIVE_TEXT("a.txt"), "abc", 3));
+        EXPECT_EQ(ArchiveResult::Ok, AddFolderEntry(writer, ARCHIVE_TEXT("d")));
+        const void* image = nullptr;
+        ArchiveResult r = GetArchiveMemory(writer, &image, length);
         EXPECT_EQ(ArchiveResult::Ok, CloseArchiveWriter(writer));  // finished before
+        return r;
     };
-    ArchiveResult finish;
-    Bytes image;
-    build(1 << 16, &finish, &image);
-    ASSERT_EQ(ArchiveResult::Ok, finish);
-    auto size = static_cast<uint32_t>(image.size());
-    Bytes exact;
-    build(size + 1, &finish, &exact);
-    EXPECT_EQ(ArchiveResult::Ok, finish);
-    EXPECT_EQ(size, exact.size());
-    Bytes tooSmall;
-    build(size, &finish, &tooSmall);
-    EXPECT_EQ(ArchiveResult::WriteFailed, finish);  // only the end record missed its last byte
+    uint32_t size = 0;
+    uint32_t length = 0;
+    ASSERT_EQ(ArchiveResult::Ok, finish(1 << 16, &size));
+    EXPECT_EQ(ArchiveResult::Ok, finish(size + 1, &length));
+    EXPECT_EQ(size, length);
+    // Only the end record's last byte misses.
+    EXPECT_EQ(ArchiveResult::WriteFailed, finish(size, &length));
 }
 
 TEST(ZipWriter, AFullImageLatchesAndNoImageIsHandedOut) {
@@ -264,18 +223,13 @@ TEST(ZipWriter, GetArchiveMemoryFinishesOnce) {
     ArchiveHandle* writer = CreateArchiveInMemory(4096);
     ASSERT_NE(nullptr, writer);
     ASSERT_EQ(ArchiveResult::Ok, AddMemoryEntry(writer, ARCHIVE_TEXT("a"), "abc", 3));
-    const void* first = nullptr;
-    const void* second = nullptr;
-    uint32_t firstLength = 0;
-    uint32_t secondLength = 0;
-    EXPECT_EQ(ArchiveResult::Ok, GetArchiveMemory(writer, &first, &firstLength));
-    EXPECT_EQ(ArchiveResult::Ok, GetArchiveMemory(writer, &second, &secondLength));
+    const void* images[2] = {};
+    uint32_t lengths[2] = {};
+    EXPECT_EQ(ArchiveResult::Ok, GetArchiveMemory(writer, &images[0], &lengths[0]));
+    EXPECT_EQ(ArchiveResult::Ok, GetArchiveMemory(writer, &images[1], &lengths[1]));
     EXPECT_EQ(ArchiveResult::Ok, GetArchiveMemory(writer, nullptr, nullptr));
-    EXPECT_EQ(first, second);
-    EXPECT_EQ(firstLength, secondLength);
-    EXPECT_EQ(1u, CentralHeaderPositions(Bytes(static_cast<const uint8_t*>(first),
-                                               static_cast<const uint8_t*>(first) + firstLength))
-                      .size());
+    EXPECT_EQ(images[0], images[1]);
+    EXPECT_EQ(lengths[0], lengths[1]);
     EXPECT_EQ(ArchiveResult::AlreadyFinished, AddFolderEntry(writer, ARCHIVE_TEXT("late")));
     EXPECT_EQ(ArchiveResult::Ok, CloseArchiveWriter(writer));
 }
@@ -291,8 +245,7 @@ TEST(ZipWriter, ACompressorThatCannotBeSetUpFailsTheAddOnly) {
     EXPECT_EQ(ArchiveResult::WriteFailed, AddMemoryEntry(writer, ARCHIVE_TEXT("a.txt"), "ab", 2));
     CompressorAllocator = nullptr;
     EXPECT_EQ(ArchiveResult::Ok, AddMemoryEntry(writer, ARCHIVE_TEXT("b.txt"), "cd", 2));
-    Bytes image = Finish(writer);
-    (void)CloseArchiveWriter(writer);
+    Bytes image = FinishArchive(writer);
     std::vector<size_t> central = CentralHeaderPositions(image);
     ASSERT_EQ(1u, central.size());
     EXPECT_EQ(0u, Field32(image, central[0] + 42));  // the failed add wrote nothing
@@ -305,17 +258,6 @@ TEST(ZipWriter, DosTimeHalvesSecondsSoOddSecondsRoundDown) {
     EXPECT_EQ(uint32_t((44 << 9) | (3 << 5) | 9), dos >> 16);
     EXPECT_EQ(uint32_t((14 << 11) | (30 << 5) | 3), dos & 0xFFFF);  // 14:30:06
     EXPECT_EQ(1709994607, UnixTimeFromFileTime(fileTime));
-}
-
-TEST(ZipWriter, MemoryEntriesCarryTheCurrentLocalTime) {
-    uint64_t before = 0;
-    ASSERT_TRUE(zipos::CalendarToFileTime(zipos::CurrentLocalTime(), &before));
-    Bytes image = WriteArchive({{"m.txt", TextBytes("x")}});
-    size_t c = CentralHeaderPositions(image).at(0);
-    int32_t stamp = static_cast<int32_t>(Field32(image, c + 46 + 5 + 5));
-    EXPECT_LE(std::abs(stamp - UnixTimeFromFileTime(before)), 2);
-    EXPECT_EQ(DosDateTimeFromFileTime(FileTimeFromUnixTime(stamp)),
-              (uint32_t(Field16(image, c + 14)) << 16) | Field16(image, c + 12));
 }
 
 TEST(ZipWriter, FileEntriesTakeAttributesTimesAndData) {
@@ -337,8 +279,7 @@ TEST(ZipWriter, FileEntriesTakeAttributesTimesAndData) {
               AddFileEntry(writer, ARCHIVE_TEXT("gone"), PathName(dir.Path("gone")).c_str()));
     EXPECT_EQ(ArchiveResult::CannotOpen,
               AddFileEntry(writer, ARCHIVE_TEXT("dir"), PathName(dir.Path("")).c_str()));
-    Bytes image = Finish(writer);
-    (void)CloseArchiveWriter(writer);
+    Bytes image = FinishArchive(writer);
     std::filesystem::permissions(dir.Path("plain.txt"), std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::add);
     std::vector<size_t> central = CentralHeaderPositions(image);
@@ -349,7 +290,7 @@ TEST(ZipWriter, FileEntriesTakeAttributesTimesAndData) {
     EXPECT_EQ(0u, exeAttributes & 0x01u);
     EXPECT_EQ(0x81000000u, plainAttributes & 0xFFFF0000u);  // read-only: no owner write
     EXPECT_EQ(0x01u, plainAttributes & 0x01u);
-    EXPECT_EQ(Crc32(ReadBytes(dir.Path("plain.txt"))), Field32(image, central[1] + 16));
+    EXPECT_EQ(Crc32(MixedBytes(30000, 9)), Field32(image, central[1] + 16));
     // The empty file is deflated: an empty raw deflate stream of two bytes, CRC 0, size 0.
     EXPECT_EQ(8, Field16(image, central[2] + 10));
     EXPECT_EQ(2u, Field32(image, central[2] + 20));

@@ -1,24 +1,24 @@
 // Test helpers shared by the zip tests of both builds.
 #include "tests/zip/zip_test_support.h"
 
+#include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <fstream>
-#include <iterator>
 #include <random>
 
 #include "zip/utf.h"
 
 namespace {
 
-void Put16(Bytes* out, uint32_t v) {
-    out->push_back(static_cast<uint8_t>(v));
-    out->push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void Put32(Bytes* out, uint32_t v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
+// Appends little-endian fields, each as wide as its digit in `widths` says (2 or 4 bytes).
+void Put(Bytes* out, const char* widths, std::initializer_list<uint32_t> values) {
+    const uint32_t* value = values.begin();
+    for (const char* w = widths; *w != 0; ++w, ++value) {
+        for (int k = 0; k < *w - '0'; ++k) {
+            out->push_back(static_cast<uint8_t>(*value >> (8 * k)));
+        }
+    }
 }
 
 }  // namespace
@@ -57,11 +57,6 @@ void WriteBytes(const std::filesystem::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
-}
-
-Bytes ReadBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 Bytes TextBytes(const std::string& text) {
@@ -124,17 +119,10 @@ Bytes BuildArchive(const std::vector<RawEntry>& entries, const std::string& comm
     std::vector<uint32_t> offsets;
     for (const RawEntry& e : entries) {
         offsets.push_back(static_cast<uint32_t>(out.size()));
-        Put32(&out, 0x04034b50);
-        Put16(&out, 20);
-        Put16(&out, e.flags);
-        Put16(&out, e.method);
-        Put16(&out, e.dosTime);
-        Put16(&out, e.dosDate);
-        Put32(&out, e.crc);
-        Put32(&out, static_cast<uint32_t>(e.data.size()));
-        Put32(&out, e.uncompressedSize);
-        Put16(&out, static_cast<uint32_t>(e.name.size()));
-        Put16(&out, static_cast<uint32_t>(e.localExtra.size()));
+        Put(&out, "42222244422",
+            {0x04034b50, 20, e.flags, e.method, e.dosTime, e.dosDate, e.crc,
+             uint32_t(e.data.size()), e.uncompressedSize, uint32_t(e.name.size()),
+             uint32_t(e.localExtra.size())});
         out.insert(out.end(), e.name.begin(), e.name.end());
         out.insert(out.end(), e.localExtra.begin(), e.localExtra.end());
         out.insert(out.end(), e.data.begin(), e.data.end());
@@ -142,61 +130,17 @@ Bytes BuildArchive(const std::vector<RawEntry>& entries, const std::string& comm
     auto directory = static_cast<uint32_t>(out.size());
     for (size_t i = 0; i < entries.size(); ++i) {
         const RawEntry& e = entries[i];
-        Put32(&out, 0x02014b50);
-        Put16(&out, e.versionMadeBy);
-        Put16(&out, 20);
-        Put16(&out, e.flags);
-        Put16(&out, e.method);
-        Put16(&out, e.dosTime);
-        Put16(&out, e.dosDate);
-        Put32(&out, e.crc);
-        Put32(&out, static_cast<uint32_t>(e.data.size()));
-        Put32(&out, e.uncompressedSize);
-        Put16(&out, static_cast<uint32_t>(e.name.size()));
-        Put16(&out, 0);
-        Put16(&out, 0);
-        Put16(&out, 0);
-        Put16(&out, 0);
-        Put32(&out, e.externalAttributes);
-        Put32(&out, offsets[i]);
+        Put(&out, "42222224442222244",
+            {0x02014b50, e.versionMadeBy, 20, e.flags, e.method, e.dosTime, e.dosDate, e.crc,
+             uint32_t(e.data.size()), e.uncompressedSize, uint32_t(e.name.size()), 0, 0, 0, 0,
+             e.externalAttributes, offsets[i]});
         out.insert(out.end(), e.name.begin(), e.name.end());
     }
-    auto size = static_cast<uint32_t>(out.size()) - directory;
-    Put32(&out, 0x06054b50);
-    Put16(&out, 0);
-    Put16(&out, 0);
-    Put16(&out, static_cast<uint32_t>(entries.size()));
-    Put16(&out, static_cast<uint32_t>(entries.size()));
-    Put32(&out, size);
-    Put32(&out, directory);
-    Put16(&out, static_cast<uint32_t>(comment.size()));
+    auto count = static_cast<uint32_t>(entries.size());
+    Put(&out, "42222442",
+        {0x06054b50, 0, 0, count, count, uint32_t(out.size()) - directory, directory,
+         uint32_t(comment.size())});
     out.insert(out.end(), comment.begin(), comment.end());
-    return out;
-}
-
-std::vector<ReadEntry> ReadWholeArchive(const std::filesystem::path& path, ArchiveResult* result) {
-    std::vector<ReadEntry> out;
-    ArchiveHandle* reader = OpenArchiveReader(PathName(path).c_str());
-    *result = ReaderLastResult;
-    if (reader == nullptr) {
-        return out;
-    }
-    ArchiveEntry count;
-    *result = GetArchiveEntry(reader, -1, &count);
-    for (int32_t i = 0; *result == ArchiveResult::Ok && i < count.index; ++i) {
-        ReadEntry item;
-        *result = GetArchiveEntry(reader, i, &item.entry);
-        if (*result != ArchiveResult::Ok) {
-            break;
-        }
-        // One byte of room beyond the stated size, so that a short buffer never hides a fault.
-        item.data.resize(static_cast<uint32_t>(item.entry.uncompressedSize) + 1);
-        *result = ExtractEntryToMemory(reader, i, item.data.data(),
-                                       static_cast<uint32_t>(item.data.size()));
-        item.data.resize(static_cast<uint32_t>(item.entry.uncompressedSize));
-        out.push_back(item);
-    }
-    (void)CloseArchiveReader(reader);
     return out;
 }
 
@@ -206,25 +150,23 @@ Bytes WriteArchive(const std::vector<std::pair<std::string, Bytes>>& entries) {
         total += 2 * e.second.size() + 512;
     }
     ArchiveHandle* writer = CreateArchiveInMemory(static_cast<uint32_t>(total));
-    if (writer == nullptr) {
-        return {};
-    }
-    bool ok = true;
     for (const auto& [name, data] : entries) {
         Name wide = ToName(name);
-        ArchiveResult r = data.empty() ? AddFolderEntry(writer, wide.c_str())
-                                       : AddMemoryEntry(writer, wide.c_str(), data.data(),
-                                                        static_cast<uint32_t>(data.size()));
-        ok = ok && r == ArchiveResult::Ok;
+        EXPECT_EQ(ArchiveResult::Ok,
+                  data.empty()
+                      ? AddFolderEntry(writer, wide.c_str())
+                      : AddMemoryEntry(writer, wide.c_str(), data.data(), uint32_t(data.size())))
+            << name;
     }
+    return FinishArchive(writer);
+}
+
+Bytes FinishArchive(ArchiveHandle* writer) {
     const void* image = nullptr;
     uint32_t length = 0;
-    ok = ok && GetArchiveMemory(writer, &image, &length) == ArchiveResult::Ok;
-    Bytes out;
-    if (ok) {
-        out.assign(static_cast<const uint8_t*>(image), static_cast<const uint8_t*>(image) + length);
-    }
-    (void)CloseArchiveWriter(writer);
+    EXPECT_EQ(ArchiveResult::Ok, GetArchiveMemory(writer, &image, &length));
+    Bytes out(static_cast<const uint8_t*>(image), static_cast<const uint8_t*>(image) + length);
+    EXPECT_EQ(ArchiveResult::Ok, CloseArchiveWriter(writer));
     return out;
 }
 

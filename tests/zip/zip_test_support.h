@@ -29,7 +29,6 @@ Name ToName(const std::string& utf8);
 std::string FromName(const ArchiveChar* name);
 Name PathName(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, const Bytes& bytes);
-Bytes ReadBytes(const std::filesystem::path& path);
 Bytes TextBytes(const std::string& text);
 // Deterministic mixed data: runs of text-like bytes and of noise.
 Bytes MixedBytes(size_t size, uint32_t seed);
@@ -59,18 +58,11 @@ RawEntry DeflatedEntry(const std::string& name, const Bytes& data);
 // Builds local headers, data, central directory and end record for `entries`.
 Bytes BuildArchive(const std::vector<RawEntry>& entries, const std::string& comment = "");
 
-// Everything the reader gives for one entry.
-struct ReadEntry {
-    ArchiveEntry entry;
-    Bytes data;
-};
-
-// Opens `path`, describes and extracts every entry in one call each; stops at the first failure
-// and reports its code in `*result`.
-std::vector<ReadEntry> ReadWholeArchive(const std::filesystem::path& path, ArchiveResult* result);
-
 // Builds an archive in memory with the writer from (name, data) pairs; empty data adds a folder.
+// Every step is expected to succeed.
 Bytes WriteArchive(const std::vector<std::pair<std::string, Bytes>>& entries);
+// The image of `writer`, which is then closed; both are expected to succeed.
+Bytes FinishArchive(ArchiveHandle* writer);
 
 // Positions of the central headers of a finished archive image, found from its end record.
 std::vector<size_t> CentralHeaderPositions(const Bytes& image);
