@@ -58,7 +58,7 @@ class SkinUpdate : public ::testing::Test {
     }
 
     void ExpectUnchanged(const std::string& before) {
-        EXPECT_EQ(ReadBytes(SkinPath()), before);
+        EXPECT_EQ(ReadTextFile(SkinPath()), before);
         ExpectNothingLeft();
     }
     void ExpectNothingLeft() {
@@ -118,7 +118,7 @@ TEST_F(SkinUpdate, SkinIniWithoutImagesSectionGetsOneTakenWholeThoughLargerThanT
 
 TEST_F(SkinUpdate, ArchiveHeldOpenWithoutWriteSharingStaysAsItWas) {
     ASSERT_TRUE(WriteSkinArchive(SkinPath(), RealisticSkin(40, "[Images]\r\n", false)));
-    std::string before = ReadBytes(SkinPath());
+    std::string before = ReadTextFile(SkinPath());
     // As a running Opera holds its skin: reading, others may only read.
     HANDLE held = CreateFileW(SkinPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -140,7 +140,7 @@ TEST_F(SkinUpdate, TwoEntriesThatWouldBecomeOneNameRefuseTheUpdate) {
                                                   {L"a.png", false, "one"},
                                                   {L"a/b", false, "two"},
                                                   {twin, false, "the twin"}}));
-        std::string before = ReadBytes(SkinPath());
+        std::string before = ReadTextFile(SkinPath());
         const std::string stored(twin, twin + wcslen(twin));  // ASCII: the stored name bytes
         std::string turned = stored;
         std::replace(turned.begin(), turned.end(), '|', '\\');
@@ -158,7 +158,7 @@ TEST_F(SkinUpdate, FailuresBeforeTheReplaceLeaveTheArchiveAlone) {
     // An empty file entry: the writer refuses an empty data block, so the update ends there.
     ASSERT_TRUE(WriteSkinArchive(
         SkinPath(), {{L"skin.ini", false, "[Images]\r\n"}, {L"empty.png", false, ""}}));
-    std::string before = ReadBytes(SkinPath());
+    std::string before = ReadTextFile(SkinPath());
     EXPECT_EQ(Update(), ArchiveResult::BadArgument);
     ExpectUnchanged(before);
 
