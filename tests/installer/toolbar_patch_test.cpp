@@ -183,7 +183,7 @@ TEST_F(ToolbarPatch, UnusableDefaultsWriteNothing) {
     }
 }
 
-TEST_F(ToolbarPatch, AppPathOf129CharactersIsAcceptedAnd130Refused) {
+TEST_F(ToolbarPatch, AppPathOf129CharactersIsAcceptedAnd130OrEmptyRefused) {
     WriteProgramFile(L"ui", kDefaults);
     std::wstring path129 = L"C:\\" + std::wstring(114, L'x') + L"\\Sweeply.exe";
     ASSERT_EQ(path129.size(), 129u);
@@ -195,16 +195,14 @@ TEST_F(ToolbarPatch, AppPathOf129CharactersIsAcceptedAnd130Refused) {
                   std::string::npos);
     }
     ASSERT_TRUE(DeleteFileW(Toolbar(L"standard_toolbar.ini").c_str()));
-    {
-        ScopedAppPath registration(L"C:\\" + std::wstring(115, L'x') + L"\\Sweeply.exe");
+    // 130 characters, an empty registration, none.
+    const std::wstring path130 = L"C:\\" + std::wstring(115, L'x') + L"\\Sweeply.exe";
+    for (const wchar_t* refused : {path130.c_str(), L"", static_cast<const wchar_t*>(nullptr)}) {
+        ScopedRegistryText registration(HKEY_LOCAL_MACHINE, kAppPathsKey, nullptr, refused);
         EXPECT_FALSE(PatchOperaToolbar(location_));
         // The defaults were copied before the registration was read, and stay.
-        std::string text = ReadTextFile(Toolbar(L"standard_toolbar.ini"));
-        EXPECT_EQ(text.find("Button3001"), std::string::npos);
-    }
-    {
-        ScopedRegistryText noRegistration(HKEY_LOCAL_MACHINE, kAppPathsKey, nullptr, nullptr);
-        EXPECT_FALSE(PatchOperaToolbar(location_));
+        EXPECT_EQ(ReadTextFile(Toolbar(L"standard_toolbar.ini")).find("Button3001"),
+                  std::string::npos);
     }
 }
 
