@@ -77,7 +77,15 @@ TEST_F(SkinUpdate, EveryEntryCarriedOverImagesSectionKeyReplacedImageLast) {
                       "Sweeply=buttons/old.png\r\n\r\n[Colors]\r\nText=0\r\n",
                       true);
     old.push_back({L"notes/", false, "a file's bytes under a folder's name"});
+    // A folder marked by its attribute alone: its stored name loses the slash.
+    old.push_back({L"flag/", true, ""});
     ASSERT_TRUE(WriteSkinArchive(SkinPath(), old));
+    std::string bytes = ReadTextFile(SkinPath());
+    for (size_t at = bytes.find("flag/"); at != std::string::npos; at = bytes.find("flag/")) {
+        bytes.replace(at, 5, "flags");
+    }
+    ASSERT_TRUE(WriteTextFile(SkinPath(), bytes));
+    old.back().name = L"flags/";  // as the new archive names it
 
     ASSERT_EQ(Update(), ArchiveResult::Ok);
     std::vector<SkinEntry> first;
