@@ -1,8 +1,6 @@
 // Registry, archive and file helpers for the installer's tests; see installer_fixture.h.
 #include "tests/installer/installer_fixture.h"
 
-#include <shlobj.h>
-
 #include "tests/support/test_support.h"
 #include "zip/archive.h"
 
@@ -102,19 +100,6 @@ bool ReadSkinArchive(const std::wstring& path, std::vector<SkinEntry>* entries) 
     }
     CloseArchiveReader(reader);
     return ok;
-}
-
-std::string ReadBytes(const std::wstring& path) {
-    return testing_support::ReadTextFile(path);
-}
-
-std::wstring CacheFile(const wchar_t* name) {
-    wchar_t folder[MAX_PATH];
-    if (FAILED(
-            SHGetFolderPathW(nullptr, CSIDL_INTERNET_CACHE, nullptr, SHGFP_TYPE_CURRENT, folder))) {
-        return L"";
-    }
-    return std::wstring(folder) + L"\\" + name;
 }
 
 std::vector<std::wstring> ListFolder(const std::wstring& folder) {

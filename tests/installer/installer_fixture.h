@@ -23,12 +23,6 @@ class ScopedAppPath : public testing_support::ScopedRegistryText {
         : ScopedRegistryText(HKEY_LOCAL_MACHINE, kAppPathsKey, nullptr, path.c_str()) {}
 };
 
-// Removes the registration (for the cases without one); given back like ScopedAppPath.
-class ScopedNoAppPath : public testing_support::ScopedRegistryText {
-  public:
-    ScopedNoAppPath() : ScopedRegistryText(HKEY_LOCAL_MACHINE, kAppPathsKey, nullptr, nullptr) {}
-};
-
 struct SkinEntry {
     std::wstring name;
     bool folder = false;
@@ -49,12 +43,6 @@ bool WriteSkinArchive(const std::wstring& path, const std::vector<SkinEntry>& en
 
 // Reads every entry back (with the zip reader); false when the archive cannot be read.
 bool ReadSkinArchive(const std::wstring& path, std::vector<SkinEntry>* entries);
-
-// The bytes of a file; empty when it cannot be read.
-std::string ReadBytes(const std::wstring& path);
-
-// The Internet cache folder's working files of the installer.
-std::wstring CacheFile(const wchar_t* name);
 
 // Files in `folder` (names only), for checks that nothing was left behind.
 std::vector<std::wstring> ListFolder(const std::wstring& folder);

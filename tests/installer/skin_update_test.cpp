@@ -20,20 +20,25 @@ using namespace installer_fixture;
 
 constexpr char kImage[] = "\x89PNG\r\n\x1a\nthe new button image";
 
-// Working folders of the skin.ini edit left in the system's temporary folder.
-std::vector<std::wstring> WorkingFoldersLeft() {
-    std::vector<std::wstring> left;
+// Working folders of the skin.ini edit in the system's temporary folder.
+std::vector<std::wstring> WorkingFolders() {
+    std::vector<std::wstring> found;
     for (const std::wstring& name : ListFolder(SpecialFolder(CSIDL_WINDOWS) + L"\\Temp")) {
         if (name.rfind(kAdminFolderPrefix, 0) == 0) {
-            left.push_back(name);
+            found.push_back(name);
         }
     }
-    return left;
+    std::sort(found.begin(), found.end());
+    return found;
 }
 
 class SkinUpdate : public ::testing::Test {
   protected:
-    void SetUp() override { ASSERT_TRUE(CreateDirectoryW(SkinFolder().c_str(), nullptr)); }
+    // Those an earlier run left behind are not this test's to count.
+    void SetUp() override {
+        ASSERT_TRUE(CreateDirectoryW(SkinFolder().c_str(), nullptr));
+        workingFolders_ = WorkingFolders();
+    }
     std::wstring SkinFolder() { return root_ / L"skin"; }
     std::wstring SkinPath() { return root_ / L"skin\\standard_skin.zip"; }
     ArchiveResult Update() {
@@ -58,16 +63,17 @@ class SkinUpdate : public ::testing::Test {
     }
 
     void ExpectUnchanged(const std::string& before) {
-        EXPECT_EQ(ReadBytes(SkinPath()), before);
+        EXPECT_EQ(ReadTextFile(SkinPath()), before);
         ExpectNothingLeft();
     }
     void ExpectNothingLeft() {
         EXPECT_EQ(ListFolder(SkinFolder()), std::vector<std::wstring>{L"standard_skin.zip"})
             << "a temporary file was left";
-        EXPECT_EQ(WorkingFoldersLeft(), std::vector<std::wstring>{});
+        EXPECT_EQ(WorkingFolders(), workingFolders_) << "a working folder was left";
     }
 
     TempFolder root_;
+    std::vector<std::wstring> workingFolders_;
 };
 
 TEST_F(SkinUpdate, EveryEntryCarriedOverImagesSectionKeyReplacedImageLast) {
@@ -77,7 +83,15 @@ TEST_F(SkinUpdate, EveryEntryCarriedOverImagesSectionKeyReplacedImageLast) {
                       "Sweeply=buttons/old.png\r\n\r\n[Colors]\r\nText=0\r\n",
                       true);
     old.push_back({L"notes/", false, "a file's bytes under a folder's name"});
+    // A folder marked by its attribute alone: its stored name loses the slash.
+    old.push_back({L"flag/", true, ""});
     ASSERT_TRUE(WriteSkinArchive(SkinPath(), old));
+    std::string bytes = ReadTextFile(SkinPath());
+    for (size_t at = bytes.find("flag/"); at != std::string::npos; at = bytes.find("flag/")) {
+        bytes.replace(at, 5, "flags");
+    }
+    ASSERT_TRUE(WriteTextFile(SkinPath(), bytes));
+    old.back().name = L"flags/";  // as the new archive names it
 
     ASSERT_EQ(Update(), ArchiveResult::Ok);
     std::vector<SkinEntry> first;
@@ -118,7 +132,7 @@ TEST_F(SkinUpdate, SkinIniWithoutImagesSectionGetsOneTakenWholeThoughLargerThanT
 
 TEST_F(SkinUpdate, ArchiveHeldOpenWithoutWriteSharingStaysAsItWas) {
     ASSERT_TRUE(WriteSkinArchive(SkinPath(), RealisticSkin(40, "[Images]\r\n", false)));
-    std::string before = ReadBytes(SkinPath());
+    std::string before = ReadTextFile(SkinPath());
     // As a running Opera holds its skin: reading, others may only read.
     HANDLE held = CreateFileW(SkinPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -140,7 +154,7 @@ TEST_F(SkinUpdate, TwoEntriesThatWouldBecomeOneNameRefuseTheUpdate) {
                                                   {L"a.png", false, "one"},
                                                   {L"a/b", false, "two"},
                                                   {twin, false, "the twin"}}));
-        std::string before = ReadBytes(SkinPath());
+        std::string before = ReadTextFile(SkinPath());
         const std::string stored(twin, twin + wcslen(twin));  // ASCII: the stored name bytes
         std::string turned = stored;
         std::replace(turned.begin(), turned.end(), '|', '\\');
@@ -158,7 +172,7 @@ TEST_F(SkinUpdate, FailuresBeforeTheReplaceLeaveTheArchiveAlone) {
     // An empty file entry: the writer refuses an empty data block, so the update ends there.
     ASSERT_TRUE(WriteSkinArchive(
         SkinPath(), {{L"skin.ini", false, "[Images]\r\n"}, {L"empty.png", false, ""}}));
-    std::string before = ReadBytes(SkinPath());
+    std::string before = ReadTextFile(SkinPath());
     EXPECT_EQ(Update(), ArchiveResult::BadArgument);
     ExpectUnchanged(before);
 

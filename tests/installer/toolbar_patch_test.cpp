@@ -26,7 +26,11 @@ constexpr char kDefaults[] =
 
 class ToolbarPatch : public ::testing::Test {
   protected:
-    void SetUp() override {
+    void SetUp() override { Lay(); }
+    // Empty program and profile folders, laid out again for each case of a table.
+    void Lay() {
+        RemoveTree(root_ / L"Opera");
+        RemoveTree(root_ / L"profile");
         ASSERT_TRUE(CreateDirectoryW((root_ / L"Opera").c_str(), nullptr));
         ASSERT_TRUE(CreateDirectoryW((root_ / L"profile").c_str(), nullptr));
         // LocateOpera leaves the program folder with its trailing backslash in single-user
@@ -36,14 +40,21 @@ class ToolbarPatch : public ::testing::Test {
     }
 
     std::wstring Program(const wchar_t* name) { return root_ / (L"Opera\\" + std::wstring(name)); }
-    std::wstring Toolbar(const wchar_t* name) {
-        return root_ / (L"profile\\toolbar\\" + std::wstring(name));
+    std::wstring Toolbar(const std::wstring& name) {
+        return root_ / (L"profile\\toolbar\\" + name);
     }
-    void WriteProgramFile(const wchar_t* folder, const std::string& text) {
+    // Each writes nothing for no text.
+    void WriteProgramFile(const wchar_t* folder, const char* text) {
+        if (text == nullptr) {
+            return;
+        }
         ASSERT_TRUE(CreateDirectoryW(Program(folder).c_str(), nullptr));
         ASSERT_TRUE(WriteTextFile(Program(folder) + L"\\standard_toolbar.ini", text));
     }
-    void WriteToolbar(const wchar_t* name, const std::string& text) {
+    void WriteToolbar(const std::wstring& name, const char* text) {
+        if (text == nullptr) {
+            return;
+        }
         CreateDirectoryW((root_ / L"profile\\toolbar").c_str(), nullptr);
         ASSERT_TRUE(WriteTextFile(Toolbar(name), text));
     }
@@ -59,63 +70,58 @@ class ToolbarPatch : public ::testing::Test {
     OperaLocation location_ = {};
 };
 
-TEST_F(ToolbarPatch, SectionWithEntriesGetsTheButtonInThatSameFile) {
+// The first toolbar file whose section has entries gets the button, else standard_toolbar.ini
+// when its section has them (whichever file the search meets first), else standard_toolbar.ini
+// with the section of "ui\" (before "defaults\") copied in. The other files stay as they were,
+// and a second run replaces the key with the same text.
+TEST_F(ToolbarPatch, ButtonJoinsTheUsersEntriesOrOperasDefaults) {
     ScopedAppPath registration(Widen(kSweeplyPath));
     ASSERT_TRUE(registration.ready());
-    WriteProgramFile(L"ui", kDefaults);
-    WriteToolbar(L"standard_toolbar (2).ini", "[Document Toolbar.content]\r\nButton0=\"Home\"\r\n");
+    const char home[] = "[Document Toolbar.content]\r\nButton0=\"Home\"\r\n";
+    const char empty[] = "[Document Toolbar.content]\r\n\r\n[Other]\r\nKeep=1\r\n";
+    const char wrong[] = "[Document Toolbar.content]\r\nButton0=\"Wrong file\"\r\n";
+    const std::wstring other = L"standard_toolbar (1).ini";  // a blank sorts before the dot
+    const struct {
+        const char* name;
+        const char* other;     // the text of the other profile file, or none
+        const char* standard;  // the text of profile's standard_toolbar.ini, or none
+        const char* ui;        // ui\standard_toolbar.ini, or none
+        const char* defaults;  // defaults\standard_toolbar.ini, or none
+        bool toOther;          // the other file gets the button, else standard_toolbar.ini
+        bool copied;           // the target holds the defaults' buttons rather than "Home"
+    } cases[] = {
+        {"entries in another file", home, nullptr, kDefaults, nullptr, true, false},
+        {"entries in standard_toolbar.ini", empty, home, kDefaults, nullptr, false, false},
+        {"an empty section: ui's defaults", empty, nullptr, kDefaults, wrong, false, true},
+        {"a fresh profile: the defaults folder's", nullptr, nullptr, nullptr, kDefaults, false,
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Lay();
+        const std::wstring target = c.toOther ? other : L"standard_toolbar.ini";
+        WriteProgramFile(L"ui", c.ui);
+        WriteProgramFile(L"defaults", c.defaults);
+        WriteToolbar(other, c.other);
+        WriteToolbar(L"standard_toolbar.ini", c.standard);
 
-    ASSERT_TRUE(PatchOperaToolbar(location_));
-    std::string text = ReadBytes(Toolbar(L"standard_toolbar (2).ini"));
-    EXPECT_NE(text.find("Button0=\"Home\""), std::string::npos);
-    EXPECT_NE(text.find(kButtonLine), std::string::npos) << text;
-    EXPECT_EQ(text.find("Forward"), std::string::npos) << "defaults copied over own entries";
-    EXPECT_FALSE(FileExists(Toolbar(L"standard_toolbar.ini")));
-}
-
-TEST_F(ToolbarPatch, EmptySectionTakesOperasUiDefaultsIntoStandardToolbar) {
-    ScopedAppPath registration(Widen(kSweeplyPath));
-    WriteProgramFile(L"ui", kDefaults);
-    WriteProgramFile(L"defaults", "[Document Toolbar.content]\r\nButton0=\"Wrong file\"\r\n");
-    const std::string own = "[Document Toolbar.content]\r\n\r\n[Other]\r\nKeep=1\r\n";
-    WriteToolbar(L"standard_toolbar_mine.ini", own);
-
-    ASSERT_TRUE(PatchOperaToolbar(location_));
-    EXPECT_EQ(ReadBytes(Toolbar(L"standard_toolbar_mine.ini")), own);
-    std::string text = ReadBytes(Toolbar(L"standard_toolbar.ini"));
-    for (const char* entry :
-         {"Button0=\"Back\"", "Button1=\"Forward\"", "Button2=\"Reload\"", kButtonLine}) {
-        EXPECT_EQ(Count(text, entry), 1u) << entry << "\n" << text;
+        ASSERT_TRUE(PatchOperaToolbar(location_));
+        std::string text = ReadTextFile(Toolbar(target));
+        EXPECT_EQ(Count(text, kButtonLine), 1u) << text;
+        for (const char* entry :
+             {"Button0=\"Back\"", "Button1=\"Forward\"", "Button2=\"Reload\""}) {
+            EXPECT_EQ(Count(text, entry), c.copied ? 1u : 0u) << entry << "\n" << text;
+        }
+        EXPECT_EQ(Count(text, "Button0=\"Home\""), c.copied ? 0u : 1u) << text;
+        EXPECT_EQ(text.find("Compose"), std::string::npos) << "only the one section is copied";
+        EXPECT_EQ(text.find("Wrong file"), std::string::npos);
+        if (c.other != nullptr && !c.toOther) {
+            EXPECT_EQ(ReadTextFile(Toolbar(other)), c.other);
+        }
+        EXPECT_EQ(FileExists(Toolbar(L"standard_toolbar.ini")), !c.toOther);
+        ASSERT_TRUE(PatchOperaToolbar(location_));
+        EXPECT_EQ(ReadTextFile(Toolbar(target)), text);
     }
-    EXPECT_EQ(text.find("Compose"), std::string::npos) << "only the one section is copied";
-    EXPECT_EQ(text.find("Wrong file"), std::string::npos);
-}
-
-TEST_F(ToolbarPatch, OwnButtonsInStandardToolbarSurviveAnEmptyFileBesideIt) {
-    // Whichever of the two files the search meets first, the user's buttons stay.
-    ScopedAppPath registration(Widen(kSweeplyPath));
-    WriteProgramFile(L"ui", kDefaults);
-    WriteToolbar(L"standard_toolbar (1).ini", "[Document Toolbar.content]\r\n");
-    WriteToolbar(L"standard_toolbar.ini", "[Document Toolbar.content]\r\nButton0=\"Home\"\r\n");
-
-    ASSERT_TRUE(PatchOperaToolbar(location_));
-    std::string text = ReadBytes(Toolbar(L"standard_toolbar.ini"));
-    EXPECT_NE(text.find("Button0=\"Home\""), std::string::npos) << text;
-    EXPECT_NE(text.find(kButtonLine), std::string::npos) << text;
-    EXPECT_EQ(text.find("Forward"), std::string::npos) << "defaults copied over own entries";
-}
-
-// A second run replaces the key with the same text: no second key, nothing else changes.
-TEST_F(ToolbarPatch, FreshProfileGetsTheDefaultsFolderSectionAndASecondRunChangesNothing) {
-    ScopedAppPath registration(Widen(kSweeplyPath));
-    WriteProgramFile(L"defaults", kDefaults);
-
-    ASSERT_TRUE(PatchOperaToolbar(location_));
-    std::string text = ReadBytes(Toolbar(L"standard_toolbar.ini"));
-    EXPECT_EQ(Count(text, "Button2=\"Reload\""), 1u) << text;
-    EXPECT_EQ(Count(text, kButtonLine), 1u) << text;
-    ASSERT_TRUE(PatchOperaToolbar(location_));
-    EXPECT_EQ(ReadBytes(Toolbar(L"standard_toolbar.ini")), text);
 }
 
 // The profile is the user's and this program runs elevated: a toolbar folder that leads
@@ -135,7 +141,7 @@ TEST_F(ToolbarPatch, ToolbarFolderOrFileThatIsALinkIsRefused) {
     ASSERT_TRUE(
         CreateHardLinkW(Toolbar(L"standard_toolbar.ini").c_str(), outside.c_str(), nullptr));
     EXPECT_FALSE(PatchOperaToolbar(location_));
-    EXPECT_EQ(ReadBytes(outside), own);
+    EXPECT_EQ(ReadTextFile(outside), own);
     RemoveTree(folder);
 
     if (!MakeFolderLink(folder, elsewhere.path())) {
@@ -144,7 +150,7 @@ TEST_F(ToolbarPatch, ToolbarFolderOrFileThatIsALinkIsRefused) {
     bool patched = PatchOperaToolbar(location_);
     RemoveFolderLink(folder);
     EXPECT_FALSE(patched);
-    EXPECT_EQ(ReadBytes(outside), own);
+    EXPECT_EQ(ReadTextFile(outside), own);
     EXPECT_EQ(ListFolder(elsewhere.path()), std::vector<std::wstring>{L"standard_toolbar.ini"});
 }
 
@@ -155,7 +161,7 @@ TEST_F(ToolbarPatch, UnusableDefaultsWriteNothing) {
     for (int i = 0; tooLong.size() < 2200; ++i) {
         tooLong += "Button" + std::to_string(i) + "=\"Some default button\"\r\n";
     }
-    const std::string own = "[Document Toolbar.content]\r\n";
+    const char own[] = "[Document Toolbar.content]\r\n";
     const struct {
         const char* name;
         const char* defaults;  // ui\standard_toolbar.ini, or none
@@ -167,43 +173,36 @@ TEST_F(ToolbarPatch, UnusableDefaultsWriteNothing) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        TempFolder program;
-        wcscpy(location_.programDir, program.path().c_str());
-        if (c.defaults != nullptr) {
-            ASSERT_TRUE(CreateDirectoryW((program / L"ui").c_str(), nullptr));
-            ASSERT_TRUE(WriteTextFile(program / L"ui\\standard_toolbar.ini", c.defaults));
-        }
+        Lay();
+        WriteProgramFile(L"ui", c.defaults);
         WriteToolbar(L"standard_toolbar_x.ini", own);
-        DeleteFileW(Toolbar(L"standard_toolbar.ini").c_str());  // left by a failing case
 
         EXPECT_FALSE(PatchOperaToolbar(location_));
         EXPECT_FALSE(FileExists(Toolbar(L"standard_toolbar.ini")));
-        EXPECT_EQ(ReadBytes(Toolbar(L"standard_toolbar_x.ini")), own);
+        EXPECT_EQ(ReadTextFile(Toolbar(L"standard_toolbar_x.ini")), own);
     }
 }
 
-TEST_F(ToolbarPatch, AppPathOf129CharactersIsAcceptedAnd130Refused) {
+TEST_F(ToolbarPatch, AppPathOf129CharactersIsAcceptedAnd130OrEmptyRefused) {
     WriteProgramFile(L"ui", kDefaults);
     std::wstring path129 = L"C:\\" + std::wstring(114, L'x') + L"\\Sweeply.exe";
     ASSERT_EQ(path129.size(), 129u);
     {
         ScopedAppPath registration(path129);
         ASSERT_TRUE(PatchOperaToolbar(location_));
-        std::string text = ReadBytes(Toolbar(L"standard_toolbar.ini"));
+        std::string text = ReadTextFile(Toolbar(L"standard_toolbar.ini"));
         EXPECT_NE(text.find("Execute program, \"" + Narrow(path129) + "\",\"opera/f cc\"\"\r\n"),
                   std::string::npos);
     }
     ASSERT_TRUE(DeleteFileW(Toolbar(L"standard_toolbar.ini").c_str()));
-    {
-        ScopedAppPath registration(L"C:\\" + std::wstring(115, L'x') + L"\\Sweeply.exe");
+    // 130 characters, an empty registration, none.
+    const std::wstring path130 = L"C:\\" + std::wstring(115, L'x') + L"\\Sweeply.exe";
+    for (const wchar_t* refused : {path130.c_str(), L"", static_cast<const wchar_t*>(nullptr)}) {
+        ScopedRegistryText registration(HKEY_LOCAL_MACHINE, kAppPathsKey, nullptr, refused);
         EXPECT_FALSE(PatchOperaToolbar(location_));
         // The defaults were copied before the registration was read, and stay.
-        std::string text = ReadBytes(Toolbar(L"standard_toolbar.ini"));
-        EXPECT_EQ(text.find("Button3001"), std::string::npos);
-    }
-    {
-        ScopedNoAppPath noRegistration;
-        EXPECT_FALSE(PatchOperaToolbar(location_));
+        EXPECT_EQ(ReadTextFile(Toolbar(L"standard_toolbar.ini")).find("Button3001"),
+                  std::string::npos);
     }
 }
 

@@ -8,6 +8,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "tests/installer/installer_fixture.h"
 #include "tests/opera/opera_fixture.h"
@@ -17,10 +18,9 @@
 namespace {
 
 using namespace testing_support;
+using namespace installer_fixture;
 
 constexpr wchar_t kSetupName[] = L"SweeplySetup-" SWEEPLY_VERSION_TEXT ".exe";
-constexpr wchar_t kAppPathsKey[] =
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Sweeply.exe";
 constexpr wchar_t kUninstallKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Sweeply";
 constexpr wchar_t kOtherAppPathsKey[] =
@@ -79,36 +79,6 @@ bool ReadShortcut(const std::wstring& path, Shortcut* shortcut) {
     return ok;
 }
 
-// Everything the setup adds, as names and values, so that two states can be compared.
-std::map<std::wstring, std::wstring> Snapshot(const std::wstring& installDir) {
-    std::map<std::wstring, std::wstring> state;
-    for (const wchar_t* file : {L"Sweeply.exe", L"SweeplyOpera.exe", L"uninstall.exe"}) {
-        std::wstring path = installDir + L"\\" + file;
-        WIN32_FILE_ATTRIBUTE_DATA data = {};
-        state[std::wstring(L"file ") + file] =
-            GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)
-                ? std::to_wstring(data.nFileSizeLow)
-                : L"<absent>";
-    }
-    state[L"app paths"] = ReadString(kAppPathsKey, nullptr);
-    for (const wchar_t* name : {L"DisplayName", L"Publisher", L"DisplayVersion", L"DisplayIcon",
-                                L"InstallLocation", L"UninstallString", L"QuietUninstallString"}) {
-        state[std::wstring(L"uninstall ") + name] = ReadString(kUninstallKey, name);
-    }
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((StartMenuFolder() + L"\\*.lnk").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            Shortcut shortcut;
-            ReadShortcut(StartMenuFolder() + L"\\" + data.cFileName, &shortcut);
-            state[std::wstring(L"shortcut ") + data.cFileName] =
-                shortcut.target + L" | " + shortcut.arguments;
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    return state;
-}
-
 class Setup : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -149,70 +119,10 @@ class Setup : public ::testing::Test {
     std::wstring installDir_;
 };
 
-TEST_F(Setup, InstallsProgramsRegistrationsAndShortcuts) {
-    Install();
-    std::wstring sweeply = installDir_ + L"\\Sweeply.exe";
-    EXPECT_TRUE(FileExists(sweeply));
-    EXPECT_TRUE(FileExists(installDir_ + L"\\SweeplyOpera.exe"));
-    EXPECT_TRUE(FileExists(installDir_ + L"\\uninstall.exe"));
-    EXPECT_EQ(ReadString(kAppPathsKey, nullptr), sweeply);
-
-    EXPECT_EQ(ReadString(kUninstallKey, L"DisplayName"), L"Sweeply");
-    EXPECT_EQ(ReadString(kUninstallKey, L"Publisher"), L"Sweeply");
-    EXPECT_EQ(ReadString(kUninstallKey, L"DisplayVersion"), Widen(SWEEPLY_VERSION_TEXT));
-    EXPECT_EQ(ReadString(kUninstallKey, L"DisplayIcon"), sweeply + L",0");
-    EXPECT_EQ(ReadString(kUninstallKey, L"UninstallString"),
-              Quote(installDir_ + L"\\uninstall.exe"));
-    EXPECT_EQ(ReadString(kUninstallKey, L"QuietUninstallString"),
-              Quote(installDir_ + L"\\uninstall.exe") + L" /S");
-    DWORD size = 0, bytes = sizeof(size);
-    EXPECT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, kUninstallKey, L"EstimatedSize", RRF_RT_REG_DWORD,
-                           nullptr, &size, &bytes),
-              ERROR_SUCCESS);
-    EXPECT_GT(size, 0u);
-
-    const std::pair<const wchar_t*, const wchar_t*> expected[] = {
-        {L"Clean all browsers.lnk", L"chrome firefox opera ie8"},
-        {L"Clean with CCleaner, keep Opera session.lnk", L"opera/f cc"},
-        {L"Remove Flash and Silverlight storage.lnk", L"--lso --sl"},
-    };
-    for (const auto& [name, arguments] : expected) {
-        Shortcut shortcut;
-        ASSERT_TRUE(ReadShortcut(StartMenuFolder() + L"\\" + name, &shortcut)) << Narrow(name);
-        EXPECT_EQ(shortcut.target, sweeply) << Narrow(name);
-        EXPECT_EQ(shortcut.arguments, arguments) << Narrow(name);
-    }
-}
-
-TEST_F(Setup, SecondInstallGivesTheSameState) {
-    Install();
-    auto first = Snapshot(installDir_);
-    Install();
-    EXPECT_EQ(Snapshot(installDir_), first);
-}
-
-TEST_F(Setup, UninstallTakesBackWhatTheSetupAddedAndNothingElse) {
-    Install();
-    // A file of the user's in the program folder keeps the folder and itself.
-    std::wstring userFile = installDir_ + L"\\notes.txt";
-    ASSERT_TRUE(WriteTextFile(userFile, "mine"));
-    Uninstall();
-
-    EXPECT_FALSE(FileExists(installDir_ + L"\\Sweeply.exe"));
-    EXPECT_FALSE(FileExists(installDir_ + L"\\SweeplyOpera.exe"));
-    EXPECT_FALSE(FileExists(installDir_ + L"\\uninstall.exe"));
-    EXPECT_FALSE(FileExists(StartMenuFolder()));
-    EXPECT_FALSE(KeyExists(kAppPathsKey));
-    EXPECT_FALSE(KeyExists(kUninstallKey));
-
-    EXPECT_EQ(ReadTextFile(userFile), "mine");
-    EXPECT_EQ(ReadString(kOtherAppPathsKey, nullptr), L"C:\\Other\\SweeplyTestNeighbour.exe");
-}
-
-// With Opera installed, the checked Opera component runs SweeplyOpera.exe from the install folder:
-// Opera's toolbar then names the installed Sweeply.exe, and its skin holds the button image.
-TEST_F(Setup, OperaComponentPutsTheButtonOnOperasToolbar) {
-    using namespace installer_fixture;
+// Installed twice over an Opera installation, then uninstalled. The checked Opera component runs
+// SweeplyOpera.exe from the install folder: Opera's toolbar then names the installed Sweeply.exe,
+// and its skin holds the button image. The uninstaller takes back exactly what the setup added.
+TEST_F(Setup, InstallTwiceThenUninstall) {
     opera_fixture::OperaInstallation opera;
     ASSERT_TRUE(opera.ready());
     ASSERT_TRUE(opera.RegisterCommandLine(opera_fixture::kCommandLineV2, true, L""));
@@ -225,15 +135,68 @@ TEST_F(Setup, OperaComponentPutsTheButtonOnOperasToolbar) {
     ASSERT_TRUE(WriteSkinArchive(skinPath, RealisticSkin(5, "[Images]\r\n", false)));
 
     Install();
+    Install();
+    std::wstring sweeply = installDir_ + L"\\Sweeply.exe";
+    const std::wstring uninstaller = installDir_ + L"\\uninstall.exe";
+    EXPECT_TRUE(FileExists(sweeply));
+    EXPECT_TRUE(FileExists(installDir_ + L"\\SweeplyOpera.exe"));
+    EXPECT_TRUE(FileExists(uninstaller));
+    EXPECT_EQ(ReadString(kAppPathsKey, nullptr), sweeply);
+
+    EXPECT_EQ(ReadString(kUninstallKey, L"DisplayName"), L"Sweeply");
+    EXPECT_EQ(ReadString(kUninstallKey, L"Publisher"), L"Sweeply");
+    EXPECT_EQ(ReadString(kUninstallKey, L"DisplayVersion"), Widen(SWEEPLY_VERSION_TEXT));
+    EXPECT_EQ(ReadString(kUninstallKey, L"DisplayIcon"), sweeply + L",0");
+    EXPECT_EQ(ReadString(kUninstallKey, L"UninstallString"), Quote(uninstaller));
+    EXPECT_EQ(ReadString(kUninstallKey, L"QuietUninstallString"), Quote(uninstaller) + L" /S");
+    DWORD size = 0, bytes = sizeof(size);
+    EXPECT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, kUninstallKey, L"EstimatedSize", RRF_RT_REG_DWORD,
+                           nullptr, &size, &bytes),
+              ERROR_SUCCESS);
+    EXPECT_GT(size, 0u);
+
+    // Every shortcut in the start menu folder, as "target | arguments".
+    const std::map<std::wstring, std::wstring> expected = {
+        {L"Clean all browsers.lnk", sweeply + L" | chrome firefox opera ie8"},
+        {L"Clean with CCleaner, keep Opera session.lnk", sweeply + L" | opera/f cc"},
+        {L"Remove Flash and Silverlight storage.lnk", sweeply + L" | --lso --sl"},
+        {L"Uninstall Sweeply.lnk", uninstaller + L" | "},
+    };
+    std::map<std::wstring, std::wstring> shortcuts;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((StartMenuFolder() + L"\\*.lnk").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            Shortcut shortcut;
+            EXPECT_TRUE(ReadShortcut(StartMenuFolder() + L"\\" + found.cFileName, &shortcut));
+            shortcuts[found.cFileName] = shortcut.target + L" | " + shortcut.arguments;
+        } while (FindNextFileW(find, &found));
+        FindClose(find);
+    }
+    EXPECT_EQ(shortcuts, expected);
+
     std::vector<SkinEntry> skin;
     ASSERT_TRUE(ReadSkinArchive(skinPath, &skin));
     EXPECT_EQ(skin.back().name, L"buttons/sweeply.png");
-
     // Opera (the stand-in) reads its own toolbar and logs what the Sweeply button would start.
     std::vector<std::string> button = opera_fixture::ToolbarButtonAsOperaSeesIt(opera);
     ASSERT_EQ(button.size(), 1u);
     EXPECT_EQ(button[0], "toolbar Sweeply program [" + Narrow(installDir_) +
                              "\\Sweeply.exe] parameters [opera/f cc]");
+
+    // A file of the user's in the program folder keeps the folder and itself.
+    std::wstring userFile = installDir_ + L"\\notes.txt";
+    ASSERT_TRUE(WriteTextFile(userFile, "mine"));
+    Uninstall();
+
+    EXPECT_FALSE(FileExists(installDir_ + L"\\Sweeply.exe"));
+    EXPECT_FALSE(FileExists(installDir_ + L"\\SweeplyOpera.exe"));
+    EXPECT_FALSE(FileExists(uninstaller));
+    EXPECT_FALSE(FileExists(StartMenuFolder()));
+    EXPECT_FALSE(KeyExists(kAppPathsKey));
+    EXPECT_FALSE(KeyExists(kUninstallKey));
+    EXPECT_EQ(ReadTextFile(userFile), "mine");
+    EXPECT_EQ(ReadString(kOtherAppPathsKey, nullptr), L"C:\\Other\\SweeplyTestNeighbour.exe");
 }
 
 }  // namespace
