@@ -75,6 +75,7 @@ TEST(RegistryText, OnlyTextThatFitsComesBackTerminated) {
         {REG_SZ, L"abcd", false, 5, L"abcd"},      // stored without its terminator
         {REG_SZ, L"abcde", false, 5, L"refused"},  // ... and no room left for one
         {REG_SZ, L"abcde", true, 5, L"refused"},
+        {REG_SZ, L"%SWEEPLY_TEST_FOLDER%", true, 64, L"%SWEEPLY_TEST_FOLDER%"},  // never expanded
         {REG_EXPAND_SZ, L"%SWEEPLY_TEST_FOLDER%\\x", true, 9, L"C:\\abc\\x"},
         {REG_EXPAND_SZ, L"%SWEEPLY_TEST_FOLDER%\\xyz", true, 9, L"refused"},
         {REG_MULTI_SZ, L"abc", true, 64, L"refused"},
