@@ -17,68 +17,48 @@ using namespace testing_support;
 
 constexpr wchar_t kNowhere[] = L"C:\\nowhere\\opera.exe";
 constexpr wchar_t kQuoted[] = L"\"$\\opera.exe\"";
+// The preferences found in a single-user program folder: its path keeps the trailing backslash.
+constexpr wchar_t kFound[] = L"$\\\\operaprefs.ini";
+using Prefs = PrefsFiles;
 
-// In values and profiles "$" is the program folder and "%" the multi-user profile folder,
+// In values and results "$" is the program folder and "%" the multi-user profile folder,
 // "<roaming application data>\Opera\<program folder's name>". A value that begins with "." is
 // relative to the program folder, which is then made the current directory.
 struct Layout {
     const char* name;
     OperaSetup setup;
     const wchar_t* values[3];  // "Last CommandLine v2", "Last CommandLine", "Last Directory3"
-    const wchar_t* profile;    // profileDir found; null: LocateOpera fails
-    const wchar_t* prefsName;
+    const wchar_t* prefsPath;  // found, in the profile folder found; null: LocateOpera fails
 };
 
 const Layout kLayouts[] = {
-    {"nothing registered", {}, {}, nullptr, nullptr},
-    {"folder and program name", {}, {nullptr, nullptr, L"$\\"}, L"$\\", L"operaprefs.ini"},
-    {"older line before the folder", {}, {nullptr, kNowhere, L"$\\"}, nullptr, nullptr},
-    {"newer line, unquoted with an argument, before the older",
-     {},
-     {L"$\\opera.exe http://example.com/", kNowhere},
-     L"$\\",
-     L"operaprefs.ini"},
-    {"newer line first", {}, {kNowhere, L"$\\opera.exe"}, nullptr, nullptr},
-    {"quoted, with arguments",
-     {},
-     {L"\"$\\opera.exe\" http://example.com/ -x"},
-     L"$\\",
-     L"operaprefs.ini"},
-    {"no program name", {}, {L"$\\"}, nullptr, nullptr},
-    {"8.99", {L"8.99"}, {kQuoted}, nullptr, nullptr},
-    {"9.49", {L"9.49"}, {kQuoted}, nullptr, nullptr},
-    {"9.50", {L"9.50"}, {kQuoted}, L"$\\", L"operaprefs.ini"},
-    {"three characters", {}, {L".\\"}, nullptr, nullptr},
-    {"name from the third character", {}, {L".\\opera.exe"}, nullptr, nullptr},
-    {"name from the fourth character", {}, {L".\\\\opera.exe"}, L".\\\\", L"operaprefs.ini"},
-    {"no default settings file",
-     {L"10.0", 0, false, PrefsFiles::OperaPrefs, nullptr},
-     {kQuoted},
-     nullptr,
-     nullptr},
-    {"no Multi User", {L"10.0", kOmit}, {kQuoted}, nullptr, nullptr},
-    {"Multi User 7, as if missing", {L"10.0", 7}, {kQuoted}, nullptr, nullptr},
+    {"nothing registered", {}, {}, nullptr},
+    {"folder and program name", {}, {nullptr, nullptr, L"$\\"}, kFound},
+    {"older line before the folder", {}, {nullptr, kNowhere, L"$\\"}, nullptr},
+    {"newer line before the older", {}, {L"$\\opera.exe http://example.com/", kNowhere}, kFound},
+    {"newer line first", {}, {kNowhere, L"$\\opera.exe"}, nullptr},
+    {"quoted, with arguments", {}, {L"\"$\\opera.exe\" http://example.com/ -x"}, kFound},
+    {"no program name", {}, {L"$\\"}, nullptr},
+    {"8.99", {L"8.99"}, {kQuoted}, nullptr},
+    {"9.49", {L"9.49"}, {kQuoted}, nullptr},
+    {"9.50", {L"9.50"}, {kQuoted}, kFound},
+    {"three characters", {}, {L".\\"}, nullptr},
+    {"name from the third character", {}, {L".\\opera.exe"}, nullptr},
+    {"name from the fourth character", {}, {L".\\\\opera.exe"}, L".\\\\\\operaprefs.ini"},
+    {"no defaults file", {L"10.0", 0, false, Prefs::OperaPrefs, nullptr}, {kQuoted}, nullptr},
+    {"no Multi User", {L"10.0", kOmit}, {kQuoted}, nullptr},
+    {"Multi User 7, as if missing", {L"10.0", 7}, {kQuoted}, nullptr},
     {"multi-user",
-     {L"10.0", 1, false, PrefsFiles::Opera6, L"operaDEF.ini"},
+     {L"10.0", 1, false, Prefs::Opera6, L"operaDEF.ini"},
      {kQuoted},
-     L"%",
-     L"opera6.ini"},
-    {"multi-user, profile sub-folder",
-     {L"10.0", 2, true, PrefsFiles::Opera6},
+     L"%\\opera6.ini"},
+    {"multi-user, sub-folder",
+     {L"10.0", 2, true, Prefs::Opera6},
      {kQuoted},
-     L"%\\profile",
-     L"opera6.ini"},
-    {"single-user, profile sub-folder",
-     {L"10.0", 0, true},
-     {kQuoted},
-     L"$\\\\profile",
-     L"operaprefs.ini"},
-    {"both preference files",
-     {L"10.0", 0, false, PrefsFiles::Both},
-     {kQuoted},
-     L"$\\",
-     L"operaprefs.ini"},
-    {"no preference file", {L"10.0", 0, false, PrefsFiles::None}, {kQuoted}, nullptr, nullptr},
+     L"%\\profile\\opera6.ini"},
+    {"single-user, sub-folder", {L"10.0", 0, true}, {kQuoted}, L"$\\\\profile\\operaprefs.ini"},
+    {"both preference files", {L"10.0", 0, false, Prefs::Both}, {kQuoted}, kFound},
+    {"no preference file", {L"10.0", 0, false, Prefs::None}, {kQuoted}, nullptr},
 };
 
 std::wstring Expand(const wchar_t* text, const std::wstring& program, const std::wstring& profile) {
@@ -109,11 +89,12 @@ TEST(LocateOpera, Layouts) {
         OperaLocation location;
         bool found = LocateOpera(&location);
         ASSERT_TRUE(SetCurrentDirectoryW(BinDir().c_str()));
-        ASSERT_EQ(found, row.profile != nullptr);
+        ASSERT_EQ(found, row.prefsPath != nullptr);
         if (found) {
-            std::wstring profile = Expand(row.profile, program, shared);
-            EXPECT_EQ(std::wstring(location.profileDir), profile);
-            EXPECT_EQ(std::wstring(location.prefsPath), profile + L"\\" + row.prefsName);
+            std::wstring prefsPath = Expand(row.prefsPath, program, shared);
+            EXPECT_EQ(std::wstring(location.prefsPath), prefsPath);
+            EXPECT_EQ(std::wstring(location.profileDir),
+                      prefsPath.substr(0, prefsPath.rfind('\\')));
         }
     }
 }

@@ -20,18 +20,6 @@ std::wstring StandinFile(const wchar_t* version) {
     return BinPath(name.c_str());
 }
 
-std::string PrefsText(const OperaSetup& setup) {
-    std::string text = "Opera Preferences version 2.1\r\n[User Prefs]\r\n";
-    if (setup.showStartupDialog != kOmit) {
-        text += "Show Startup Dialog=" + std::to_string(setup.showStartupDialog) + "\r\n";
-    }
-    if (setup.showDefaultBrowserDialog != kOmit) {
-        text += "Show Default Browser Dialog=" + std::to_string(setup.showDefaultBrowserDialog) +
-                "\r\n";
-    }
-    return text;
-}
-
 }  // namespace
 
 OperaInstallation::OperaInstallation(const OperaSetup& setup)
@@ -63,14 +51,17 @@ bool OperaInstallation::Lay(const OperaSetup& setup) {
     profileRoot_ = programDir_;
     if (setup.multiUser != 0 && setup.multiUser != kOmit) {
         std::wstring operaData = SpecialFolder(CSIDL_APPDATA) + L"\\Opera";
-        madeAppDataOpera_ = CreateDirectoryW(operaData.c_str(), nullptr) != FALSE;
         profileRoot_ = operaData + L"\\" + folder;
     }
     profileDir_ = setup.profileSubfolder ? profileRoot_ + L"\\profile" : profileRoot_;
     if (!MakeFolders(profileDir_)) {
         return false;
     }
-    std::string prefs = PrefsText(setup);
+    std::string prefs = "Opera Preferences version 2.1\r\n[User Prefs]\r\n";
+    for (auto [key, value] : {std::pair{"Show Startup Dialog", setup.showStartupDialog},
+                              {"Show Default Browser Dialog", setup.showDefaultBrowserDialog}}) {
+        prefs += value == kOmit ? "" : key + ("=" + std::to_string(value)) + "\r\n";
+    }
     bool opera6 = setup.prefs == PrefsFiles::Opera6 || setup.prefs == PrefsFiles::Both;
     bool operaPrefs = setup.prefs == PrefsFiles::OperaPrefs || setup.prefs == PrefsFiles::Both;
     return (!operaPrefs || WriteTextFile(profileDir_ + L"\\operaprefs.ini", prefs)) &&
@@ -82,9 +73,8 @@ OperaInstallation::~OperaInstallation() {
     EndOperaStandins();
     if (profileRoot_ != programDir_) {
         RemoveTree(profileRoot_);
-        if (madeAppDataOpera_) {
-            RemoveDirectoryW(profileRoot_.substr(0, profileRoot_.find_last_of(L'\\')).c_str());
-        }
+        // "Opera" under the application data goes too, unless something else lies there.
+        RemoveDirectoryW(profileRoot_.substr(0, profileRoot_.rfind(L'\\')).c_str());
     }
 }
 

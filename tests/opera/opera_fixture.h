@@ -67,7 +67,6 @@ class OperaInstallation {
     std::wstring programDir_;
     std::wstring profileDir_;
     std::wstring profileRoot_;  // the folder made for the profile (multi-user: under APPDATA)
-    bool madeAppDataOpera_ = false;
     bool ready_ = false;
 };
 

@@ -33,18 +33,15 @@ bool ProfileFile(const wchar_t* name, wchar_t* path) {
            swprintf(path, MAX_PATH, L"%ls\\%ls", profile, name) > 0;
 }
 
+// The start-up questions' preferences as Opera finds them when it starts.
 void LogPrefs() {
     wchar_t prefs[MAX_PATH];
-    if (!ProfileFile(L"operaprefs.ini", prefs) ||
-        GetFileAttributesW(prefs) == INVALID_FILE_ATTRIBUTES) {
-        if (!ProfileFile(L"opera6.ini", prefs)) {
-            StandinLog(L"prefs unknown");
-            return;
-        }
+    if (ProfileFile(L"operaprefs.ini", prefs)) {
+        StandinLog(
+            L"prefs startup=%u default-browser=%u",
+            GetPrivateProfileIntW(L"User Prefs", L"Show Startup Dialog", 700, prefs),
+            GetPrivateProfileIntW(L"User Prefs", L"Show Default Browser Dialog", 700, prefs));
     }
-    StandinLog(L"prefs startup=%u default-browser=%u",
-               GetPrivateProfileIntW(L"User Prefs", L"Show Startup Dialog", 700, prefs),
-               GetPrivateProfileIntW(L"User Prefs", L"Show Default Browser Dialog", 700, prefs));
 }
 
 // One field of Opera's action text at `*cursor`, cut in place: a quoted field runs to its
