@@ -87,6 +87,7 @@ TEST(PreserveOperaSession, BackupIsPutBackOnlyWhenTheSessionWentAway) {
     ASSERT_TRUE(opera.ready());
     EXPECT_FALSE(PreserveOperaSession(true)) << "no Opera registered";
     ASSERT_TRUE(opera.RegisterCommandLine(kCommandLineV2, true, L""));
+    EXPECT_FALSE(PreserveOperaSession(false)) << "no \"sessions\" folder to put anything back in";
     ASSERT_TRUE(opera.AddSession("tabs 1"));
 
     // CCleaner deleted the session: the backup goes back in its place.
