@@ -10,7 +10,6 @@
 #include "run/run_state.h"
 #include "run/settings.h"
 #include "tests/cleaners/runner_test_support.h"
-#include "tests/support/test_support.h"
 
 namespace {
 
@@ -20,10 +19,6 @@ using Lines = std::vector<std::string>;
 
 class CCleanerTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        RunState = Running;
-        VisibleMode = false;
-    }
     void TearDown() override {
         EndProcesses(L"CCleaner.exe");
         RunState = Running;
@@ -36,38 +31,35 @@ class CCleanerTest : public ::testing::Test {
 };
 
 TEST_F(CCleanerTest, GivesUpWithoutStartingAnything) {
-    enum class Entry { None, Empty, MissingFile, Version21, Version3 };
     struct Case {
         const char* what;
-        Entry entry;
+        const wchar_t* standin;  // installed; else the entry names `entry`
+        const wchar_t* entry;    // null: no entry
         bool visible;
-        bool aborted;
-        std::vector<bool> automatic;  // the modes tried
-        RunStateValue after;
+        LONG before, after;        // RunState
+        std::vector<bool> modes;  // automatic or not
     };
     const Case cases[] = {
-        {"not installed, silent", Entry::None, false, false, {false, true}, Running},
+        {"not installed, silent", nullptr, nullptr, false, Running, Running, {false, true}},
         // Only a shown run tells an empty entry from a found one: it warns.
-        {"empty entry, shown", Entry::Empty, true, false, {true}, CCleanerMissing},
-        {"entry names no file", Entry::MissingFile, true, false, {false, true}, Running},
-        {"abort already confirmed", Entry::Version21, true, true, {false, true}, Aborting},
+        {"empty entry, shown", nullptr, L"", true, Running, CCleanerMissing, {true}},
+        {"entry names no file", nullptr, L"C:\\nowhere\\CCleaner.exe", true, Running, Running,
+         {false, true}},
+        {"abort confirmed before", L"ccleaner21.exe", nullptr, true, Aborting, Aborting,
+         {false, true}},
         // Started hidden and then not driven, version 3 would stay running unseen.
-        {"version 3 interactive", Entry::Version3, false, false, {false}, Running},
+        {"version 3 interactive", L"ccleaner30.exe", nullptr, false, Running, Running, {false}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         TempFolder installed;
-        std::wstring path = c.entry == Entry::Version21 ? CopyCCleaner(installed.path(), L"ccleaner21.exe")
-                            : c.entry == Entry::Version3 ? CopyCCleaner(installed.path(), L"ccleaner30.exe")
-                                                         : installed / L"CCleaner.exe";
-        ScopedRegistryText entry(HKEY_LOCAL_MACHINE, kCCleanerAppPaths, nullptr,
-                                 c.entry == Entry::None    ? nullptr
-                                 : c.entry == Entry::Empty ? L""
-                                                           : path.c_str());
-        ASSERT_TRUE(entry.ready());
+        auto entry = c.standin != nullptr
+                         ? InstallCCleaner(installed.path(), c.standin)
+                         : std::make_unique<ScopedRegistryText>(
+                               HKEY_LOCAL_MACHINE, kCCleanerAppPaths, nullptr, c.entry);
         VisibleMode = c.visible;
-        for (bool automatic : c.automatic) {
-            RunState = c.aborted ? Aborting : Running;
+        for (bool automatic : c.modes) {
+            RunState = c.before;
             EXPECT_FALSE(RunCCleaner(automatic)) << automatic;
             EXPECT_EQ(RunState, c.after) << automatic;
         }
@@ -78,8 +70,7 @@ TEST_F(CCleanerTest, GivesUpWithoutStartingAnything) {
 
 TEST_F(CCleanerTest, AutomaticModeStartsOnceWithAutoAndWaitsForTheEnd) {
     // Version 3 is never driven through its window, yet its automatic mode runs: no version test.
-    ScopedRegistryText entry(HKEY_LOCAL_MACHINE, kCCleanerAppPaths, nullptr,
-                             CopyCCleaner(folder_.path(), L"ccleaner30.exe").c_str());
+    auto entry = InstallCCleaner(folder_.path(), L"ccleaner30.exe");
     std::wstring target = folder_ / L"junk.tmp";
     ASSERT_TRUE(WriteTextFile(target, "junk"));
     ScopedEnv targetVariable(L"SWEEPLY_STANDIN_CCLEANER_TARGET", target);
@@ -88,9 +79,8 @@ TEST_F(CCleanerTest, AutomaticModeStartsOnceWithAutoAndWaitsForTheEnd) {
 
     // Returned only once CCleaner had ended, and no window was made.
     EXPECT_EQ(CountProcesses(L"CCleaner.exe"), 0);
-    Lines expected = {"started [/AUTO] version 3.0", "cleaned " + Narrow(target),
-                      "automatic run done"};
-    EXPECT_EQ(ReadLog(log_), expected);
+    EXPECT_EQ(ReadLog(log_), (Lines{"started [/AUTO] version 3.0", "cleaned " + Narrow(target),
+                                    "automatic run done"}));
 }
 
 // Started hidden without arguments and kept hidden in a silent run; the run button is the third
@@ -112,8 +102,7 @@ TEST_F(CCleanerTest, Version2IsDrivenThroughItsWindow) {
     for (const Case& c : cases) {
         SCOPED_TRACE(Narrow(c.standin));
         TempFolder installed;
-        ScopedRegistryText entry(HKEY_LOCAL_MACHINE, kCCleanerAppPaths, nullptr,
-                                 CopyCCleaner(installed.path(), c.standin).c_str());
+        auto entry = InstallCCleaner(installed.path(), c.standin);
         ScopedEnv quits(L"SWEEPLY_STANDIN_CCLEANER_QUIT_WHILE_WORKING", c.quitWhileWorking);
         DeleteFileW(log_.c_str());
 

@@ -13,7 +13,6 @@
 #include "tests/cleaners/runner_test_support.h"
 #include "tests/standins/common/standin.h"
 #include "tests/standins/norton/norton_windows.h"
-#include "tests/support/test_support.h"
 
 namespace {
 
@@ -21,6 +20,7 @@ using namespace testing_support;
 using namespace runner_testing;
 using Lines = std::vector<std::string>;
 
+// The click, nine Tabs and Enter, four Tabs and Enter.
 const Lines kExpectedInput = [] {
     Lines input = {"button down at 0,0", "button up at 0,0"};
     for (int tabs : {9, 4}) {
@@ -36,9 +36,11 @@ const Lines kExpectedInput = [] {
 class InProcessNorton {
   public:
     InProcessNorton() {
-        thread_ = CreateThread(nullptr, 0, Run, nullptr, 0, nullptr);
-        WaitFor([this] { return (main_ = FindWindowW(L"SymHTMLWindow", nullptr)) != nullptr; },
-                10000);
+        HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        thread_ = CreateThread(nullptr, 0, Run, ready, 0, nullptr);
+        WaitForSingleObject(ready, 10000);
+        CloseHandle(ready);
+        main_ = FindWindowW(L"SymHTMLWindow", nullptr);  // the one top-level window of the class
     }
     ~InProcessNorton() {
         PostMessageW(main_, WM_CLOSE, 0, 0);
@@ -48,8 +50,10 @@ class InProcessNorton {
     bool made() const { return main_ != nullptr; }
 
   private:
-    static DWORD WINAPI Run(void*) {
-        return CreateNortonWindows(GetModuleHandleW(nullptr)) ? StandinMessageLoop() : 1;
+    static DWORD WINAPI Run(void* ready) {
+        bool made = CreateNortonWindows(GetModuleHandleW(nullptr));
+        SetEvent(ready);
+        return made ? StandinMessageLoop() : 1;
     }
     HANDLE thread_ = nullptr;
     HWND main_ = nullptr;
@@ -137,10 +141,7 @@ TEST_F(NortonTest, AbortGivesUpAtTheNextPoll) {
         VisibleMode = true;
         InProcessNorton norton;
         ASSERT_TRUE(norton.made());
-        {
-            AbortWhenLogged abort(log_, c.abortAt);
-            EXPECT_FALSE(RunNorton360());
-        }
+        AbortWhenLogged(log_, c.abortAt, [] { EXPECT_FALSE(RunNorton360()); });
         EXPECT_EQ(Input(), kExpectedInput);
         EXPECT_EQ(IndexOf(ReadLog(log_), "dialog WM_DESTROY"), -1);
     }

@@ -2,34 +2,33 @@
 #include "tests/cleaners/runner_test_support.h"
 
 #include "run/run_state.h"
-#include "tests/support/test_support.h"
 
 namespace runner_testing {
 
-std::wstring CopyCCleaner(const std::wstring& folder, const wchar_t* standin) {
-    std::wstring dir = folder + L"\\Piriform CCleaner";
-    std::wstring program = dir + L"\\CCleaner.exe";
-    bool copied = CreateDirectoryW(dir.c_str(), nullptr) &&
-                  CopyFileW(testing_support::BinPath(standin).c_str(), program.c_str(), TRUE);
-    return copied ? program : L"";
+using namespace testing_support;
+
+std::unique_ptr<ScopedRegistryText> InstallCCleaner(const std::wstring& folder,
+                                                    const wchar_t* standin) {
+    std::wstring program = folder + L"\\Piriform CCleaner\\CCleaner.exe";
+    bool copied = MakeFolders(folder + L"\\Piriform CCleaner") &&
+                  CopyFileW(BinPath(standin).c_str(), program.c_str(), TRUE);
+    return std::make_unique<ScopedRegistryText>(HKEY_LOCAL_MACHINE, kCCleanerAppPaths, nullptr,
+                                                copied ? program.c_str() : L"not copied");
 }
 
-AbortWhenLogged::AbortWhenLogged(const std::wstring& log, const std::string& event)
-    : log_(log), event_(event) {
-    thread_ = CreateThread(nullptr, 0, Watch, this, 0, nullptr);
-}
+namespace {
 
-AbortWhenLogged::~AbortWhenLogged() {
-    InterlockedExchange(&stop_, 1);
-    WaitForSingleObject(thread_, INFINITE);
-    CloseHandle(thread_);
-}
+struct Watch {
+    const std::wstring& log;
+    const char* event;
+    volatile LONG stop;
+};
 
-DWORD WINAPI AbortWhenLogged::Watch(void* self) {
-    auto* watcher = static_cast<AbortWhenLogged*>(self);
-    while (watcher->stop_ == 0) {
-        for (const std::string& line : testing_support::ReadLog(watcher->log_)) {
-            if (line.find(watcher->event_) != std::string::npos) {
+DWORD WINAPI WatchLog(void* context) {
+    auto* watch = static_cast<Watch*>(context);
+    while (watch->stop == 0) {
+        for (const std::string& line : ReadLog(watch->log)) {
+            if (line.find(watch->event) != std::string::npos) {
                 RunState = Aborting;
                 return 0;
             }
@@ -37,6 +36,17 @@ DWORD WINAPI AbortWhenLogged::Watch(void* self) {
         Sleep(20);
     }
     return 0;
+}
+
+}  // namespace
+
+void AbortWhenLogged(const std::wstring& log, const char* event, const std::function<void()>& work) {
+    Watch watch{log, event, 0};
+    HANDLE thread = CreateThread(nullptr, 0, WatchLog, &watch, 0, nullptr);
+    work();
+    InterlockedExchange(&watch.stop, 1);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
 }
 
 }  // namespace runner_testing

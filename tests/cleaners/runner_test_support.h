@@ -2,9 +2,11 @@
 // entry names it, and an abort confirmed at the moment a stand-in logs a given event.
 #pragma once
 
-#include <windows.h>
-
+#include <functional>
+#include <memory>
 #include <string>
+
+#include "tests/support/test_support.h"
 
 namespace runner_testing {
 
@@ -12,24 +14,13 @@ constexpr wchar_t kCCleanerAppPaths[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\ccleaner.exe";
 
 // Copies the stand-in `standin` ("ccleaner20.exe", ...) to "Piriform CCleaner\CCleaner.exe" in
-// `folder` (a path with a blank, as the real one has); its path, or "" when that failed.
-std::wstring CopyCCleaner(const std::wstring& folder, const wchar_t* standin);
+// `folder` (a path with a blank, as the real one has) and names it in the App Paths entry, which
+// goes again with the returned owner.
+std::unique_ptr<testing_support::ScopedRegistryText> InstallCCleaner(const std::wstring& folder,
+                                                                     const wchar_t* standin);
 
-// Sets RunState to Aborting, from a thread of its own, as soon as a line of `log` contains
-// `event`: the user confirming the abort at that moment.
-class AbortWhenLogged {
-  public:
-    AbortWhenLogged(const std::wstring& log, const std::string& event);
-    ~AbortWhenLogged();
-    AbortWhenLogged(const AbortWhenLogged&) = delete;
-    AbortWhenLogged& operator=(const AbortWhenLogged&) = delete;
-
-  private:
-    static DWORD WINAPI Watch(void* self);
-    std::wstring log_;
-    std::string event_;
-    volatile LONG stop_ = 0;
-    HANDLE thread_ = nullptr;
-};
+// Runs `work` while a thread of its own sets RunState to Aborting as soon as a line of `log`
+// contains `event`: the user confirming the abort at that moment.
+void AbortWhenLogged(const std::wstring& log, const char* event, const std::function<void()>& work);
 
 }  // namespace runner_testing

@@ -3,7 +3,6 @@
 // the Opera button's "opera/f cc", and "n360v3" with a Norton that stops answering.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,7 +11,6 @@
 #include "run/settings.h"
 #include "tests/cleaners/runner_test_support.h"
 #include "tests/opera/opera_fixture.h"
-#include "tests/support/test_support.h"
 
 namespace {
 
@@ -46,11 +44,6 @@ class CCleanerNortonRun : public ::testing::Test {
         RunState = Running;
         VisibleMode = false;
     }
-    void InstallCCleaner(const wchar_t* standin) {
-        entry_ = std::make_unique<ScopedRegistryText>(
-            HKEY_LOCAL_MACHINE, kCCleanerAppPaths, nullptr,
-            CopyCCleaner(folder_.path(), standin).c_str());
-    }
     // The product's step table run for `task` as the worker runs it, without its pauses.
     void RunTask(const wchar_t* task) {
         TaskString = task;
@@ -63,7 +56,6 @@ class CCleanerNortonRun : public ::testing::Test {
     ScopedEnv logVariable_{L"SWEEPLY_STANDIN_LOG", log_};
     OperaInstallation opera_;
     ScopedEnv target_{L"SWEEPLY_STANDIN_CCLEANER_TARGET", opera_.sessionPath()};
-    std::unique_ptr<ScopedRegistryText> entry_;
 };
 
 TEST_F(CCleanerNortonRun, WithoutASessionAnOlderBackupIsNotBroughtBack) {
@@ -71,7 +63,7 @@ TEST_F(CCleanerNortonRun, WithoutASessionAnOlderBackupIsNotBroughtBack) {
     // beside the profile. Nothing was copied this time, so nothing may be put back.
     ASSERT_TRUE(DeleteFileW(opera_.sessionPath().c_str()));
     ASSERT_TRUE(WriteTextFile(opera_.backupPath(), "tabs of last week"));
-    InstallCCleaner(L"ccleaner21.exe");
+    auto entry = InstallCCleaner(folder_.path(), L"ccleaner21.exe");
     RunTask(L"cc/auto");
     ASSERT_TRUE(Has(ReadLog(log_), "automatic run done"));
     EXPECT_FALSE(FileExists(opera_.sessionPath()));
@@ -88,7 +80,7 @@ TEST_F(CCleanerNortonRun, SessionsFolderThatIsALinkIsLeftAlone) {
     if (!MakeFolderLink(sessions, outside.path())) {
         GTEST_SKIP() << "no way to make a folder link here";
     }
-    InstallCCleaner(L"ccleaner21.exe");
+    auto entry = InstallCCleaner(folder_.path(), L"ccleaner21.exe");
     RunTask(L"cc/auto");
     RemoveFolderLink(sessions);
     ASSERT_TRUE(Has(ReadLog(log_), "cleaned " + Narrow(opera_.sessionPath())));
@@ -98,12 +90,9 @@ TEST_F(CCleanerNortonRun, SessionsFolderThatIsALinkIsLeftAlone) {
 
 TEST_F(CCleanerNortonRun, AbortWhileCCleanerWorksLeavesItShownAndPutsTheSessionBack) {
     VisibleMode = true;
-    InstallCCleaner(L"ccleaner21.exe");
+    auto entry = InstallCCleaner(folder_.path(), L"ccleaner21.exe");
     ScopedEnv longRun(L"SWEEPLY_STANDIN_CCLEANER_WORK_MS", L"600000");
-    {
-        AbortWhenLogged abort(log_, "cleaned");
-        RunTask(L"cc");
-    }
+    AbortWhenLogged(log_, "cleaned", [this] { RunTask(L"cc"); });
     EXPECT_EQ(RunState, Aborting);
     EXPECT_EQ(ReadTextFile(opera_.sessionPath()), "tabs 1");
     EXPECT_EQ(LinesStartingWith(ReadLog(log_), {"pressed", "tab", "closed"}),
@@ -119,7 +108,7 @@ TEST_F(CCleanerNortonRun, AbortWhileCCleanerWorksLeavesItShownAndPutsTheSessionB
 // an older backup goes.
 TEST_F(CCleanerNortonRun, OperaButtonTaskRunsCCleanerAboveTheCurtainAndKeepsTheSession) {
     ASSERT_TRUE(WriteTextFile(opera_.backupPath(), "tabs of last week"));
-    InstallCCleaner(L"ccleaner21.exe");
+    auto entry = InstallCCleaner(folder_.path(), L"ccleaner21.exe");
     ScopedEnv wideTabs(L"SWEEPLY_STANDIN_CCLEANER_WIDE_TABS", L"1");
 
     RunResult run = RunSweeply(L"opera/f cc", 120000);

@@ -10,19 +10,12 @@ namespace {
 constexpr wchar_t kWindowClass[] = L"SymHTMLWindow";
 constexpr wchar_t kDialogClass[] = L"SymHTMLDialog";
 constexpr wchar_t kPopupClass[] = L"-HTMLAYOUT-POPUP-W3-lib";
-constexpr UINT_PTR kOpenDialogTimer = 1;
-constexpr UINT_PTR kWhiteTimer = 2;
-constexpr UINT_PTR kGreyTimer = 3;
+enum : UINT_PTR { kOpenDialogTimer = 1, kWhiteTimer, kGreyTimer };
 constexpr UINT kDismiss = WM_APP + 1;
-// The readiness pixel, in the content window's own coordinates (its border included).
-constexpr POINT kReadyPixel = {100, 120};
 
 struct NortonState {
     HINSTANCE instance = nullptr;
-    HWND main = nullptr;
-    HWND dialog = nullptr;
-    HWND content = nullptr;
-    HWND popup = nullptr;
+    HWND main = nullptr, dialog = nullptr, content = nullptr, popup = nullptr;
     int tabs = 0;        // Tabs since the last Enter
     int stage = 0;       // 0: expecting 9 Tabs + Enter; 1: expecting 4 Tabs + Enter; 2: done
     bool white = false;  // whether the readiness pixel is white
@@ -30,38 +23,25 @@ struct NortonState {
 };
 NortonState state;
 
-const wchar_t* KeyName(WPARAM key) {
-    return key == VK_TAB ? L"Tab" : key == VK_RETURN ? L"Enter" : L"other";
-}
-
 // Counts the keys; a wrong count starts the walk over, as focus would land elsewhere.
-void OnKeyDown(WPARAM key) {
-    StandinLog(L"key down %ls", KeyName(key));
-    if (key == VK_TAB) {
-        ++state.tabs;
-    } else if (key == VK_RETURN) {
-        int wanted = state.stage == 0 ? 9 : 4;
-        state.stage = state.stage < 2 && state.tabs == wanted ? state.stage + 1 : 0;
-        state.tabs = 0;
-        if (state.stage == 2) {
-            SetTimer(state.main, kOpenDialogTimer, StandinNumber(L"NORTON_DIALOG_MS", 200),
-                     nullptr);
-        }
+void OnEnter() {
+    int wanted = state.stage == 0 ? 9 : 4;
+    state.stage = state.stage < 2 && state.tabs == wanted ? state.stage + 1 : 0;
+    state.tabs = 0;
+    if (state.stage == 2) {
+        SetTimer(state.main, kOpenDialogTimer, StandinNumber(L"NORTON_DIALOG_MS", 200), nullptr);
     }
 }
 
-// Busy grey everywhere, and only the readiness pixel white once ready: a runner reading any
-// other pixel, or counting from the client area, never sees the dialog ready.
+// Busy grey (the class background) everywhere, and once ready only the pixel (100, 120) of the
+// whole bordered window white: a runner reading any other pixel, or counting from the client
+// area, never sees the dialog ready.
 void PaintContent(HWND window) {
     PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
-    RECT client;
-    GetClientRect(window, &client);
-    FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+    BeginPaint(window, &paint);
     EndPaint(window, &paint);
     HDC whole = GetWindowDC(window);
-    SetPixel(whole, kReadyPixel.x, kReadyPixel.y,
-             state.white ? RGB(255, 255, 255) : RGB(128, 128, 128));
+    SetPixel(whole, 100, 120, state.white ? RGB(255, 255, 255) : GetSysColor(COLOR_BTNSHADOW));
     ReleaseDC(window, whole);
 }
 
@@ -74,10 +54,9 @@ void SetContentWhite(bool white) {
     }
 }
 
-// The dialog, its frame and the bordered content window.
+// The dialog, its frame and the content window.
 void OpenDialog() {
-    state.dismissing = false;
-    state.white = false;
+    state.dismissing = state.white = false;
     state.dialog =
         CreateWindowExW(0, kDialogClass, L"Norton 360", WS_POPUP | WS_CAPTION | WS_VISIBLE, 60, 60,
                         480, 400, nullptr, nullptr, state.instance, nullptr);
@@ -90,14 +69,15 @@ void OpenDialog() {
     SetTimer(state.main, kWhiteTimer, StandinNumber(L"NORTON_WHITE_MS", 500), nullptr);
 }
 
-void OnTimer(HWND window, UINT_PTR timer) {
-    KillTimer(window, timer);
+void OnTimer(UINT_PTR timer) {
+    KillTimer(state.main, timer);
+    DWORD until = StandinNumber(L"NORTON_WHITE_UNTIL_MS", 0);
     if (timer == kOpenDialogTimer) {
         OpenDialog();
     } else if (timer == kWhiteTimer) {
         SetContentWhite(true);
-        if (DWORD until = StandinNumber(L"NORTON_WHITE_UNTIL_MS", 0)) {
-            SetTimer(window, kGreyTimer, until, nullptr);
+        if (until != 0) {
+            SetTimer(state.main, kGreyTimer, until, nullptr);
         }
     } else {
         SetContentWhite(false);
@@ -107,25 +87,22 @@ void OnTimer(HWND window, UINT_PTR timer) {
 // The runner dismisses the dialog by sending it WM_DESTROY and WM_NCDESTROY; the stand-in then
 // really goes, as Norton's dialog does. Moves are logged with the topmost state.
 LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
     if (message == WM_DESTROY && !state.dismissing) {
         StandinLog(L"dialog WM_DESTROY");
         return 0;
-    }
-    if (message == WM_NCDESTROY && !state.dismissing) {
+    } else if (message == WM_NCDESTROY && !state.dismissing) {
         StandinLog(L"dialog WM_NCDESTROY");
         PostMessageW(window, kDismiss, 0, 0);
         return 0;
-    }
-    if (message == WM_NCDESTROY) {
-        state.dialog = state.content = nullptr;
     } else if (message == kDismiss) {
         state.dismissing = true;
         DestroyWindow(window);
         StandinLog(L"dialog dismissed");
         return 0;
-    } else if (message == WM_WINDOWPOSCHANGED &&
-               (reinterpret_cast<WINDOWPOS*>(lParam)->flags & SWP_NOMOVE) == 0) {
-        auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
+    } else if (message == WM_NCDESTROY) {
+        state.dialog = state.content = nullptr;
+    } else if (message == WM_WINDOWPOSCHANGED && (position->flags & SWP_NOMOVE) == 0) {
         bool topmost = (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
         StandinLog(L"dialog at %d,%d topmost %d", position->x, position->y, topmost ? 1 : 0);
     }
@@ -133,6 +110,7 @@ LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 LRESULT OnMainMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const wchar_t* key = wParam == VK_TAB ? L"Tab" : wParam == VK_RETURN ? L"Enter" : L"other";
     switch (message) {
         case WM_LBUTTONDOWN:
         case WM_LBUTTONUP:
@@ -140,13 +118,17 @@ LRESULT OnMainMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
                        LOWORD(lParam), HIWORD(lParam));
             return 0;
         case WM_KEYDOWN:
-            OnKeyDown(wParam);
+            StandinLog(L"key down %ls", key);
+            state.tabs += wParam == VK_TAB ? 1 : 0;
+            if (wParam == VK_RETURN) {
+                OnEnter();
+            }
             return 0;
         case WM_KEYUP:
-            StandinLog(L"key up %ls", KeyName(wParam));
+            StandinLog(L"key up %ls", key);
             return 0;
         case WM_TIMER:
-            OnTimer(window, wParam);
+            OnTimer(wParam);
             return 0;
         case WM_DESTROY:
             state.dismissing = true;
@@ -167,9 +149,6 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         PaintContent(window);
         return 0;
     }
-    if (window == state.content && message == WM_ERASEBKGND) {
-        return 1;  // never white for a moment before the paint
-    }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -185,7 +164,7 @@ LRESULT CALLBACK PopupProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 bool CreateNortonWindows(HINSTANCE instance) {
     state = NortonState{};
     state.instance = instance;
-    if (!StandinRegisterClass(instance, kWindowClass, WindowProc) ||
+    if (!StandinRegisterClass(instance, kWindowClass, WindowProc, COLOR_BTNSHADOW) ||
         !StandinRegisterClass(instance, kDialogClass, DialogProc) ||
         !StandinRegisterClass(instance, kPopupClass, PopupProc)) {
         return false;
