@@ -112,9 +112,8 @@ TEST_F(CCleanerTest, Version2IsDrivenThroughItsWindow) {
         Lines lines = ReadLog(log_);
         EXPECT_EQ(LinesStartingWith(lines, {"pressed", "run finished", "tab", "closed", "quit"}),
                   c.actions);
-        ASSERT_GE(lines.size(), 2u);
+        ASSERT_FALSE(lines.empty());
         EXPECT_EQ(lines[0].rfind("started [] version 2.", 0), 0u) << lines[0];
-        EXPECT_EQ(lines[1], "window hidden");
         EXPECT_NE(IndexOfPrefix(lines, "window visible 0 "), -1);
         EXPECT_EQ(IndexOfPrefix(lines, "window visible 1 "), -1);
     }

@@ -73,23 +73,40 @@ class NortonTest : public ::testing::Test {
     ScopedEnv logVariable_{L"SWEEPLY_STANDIN_LOG", log_};
 };
 
-TEST_F(NortonTest, NothingIsSentUnlessNortonIsOpenTitledExactlyAndNoAbortConfirmed) {
-    RunState = Running;
+// Nothing is sent to a Norton 360 window titled otherwise, nor after an abort; the key presses
+// are made without abort tests between them, and an abort then ends the wait for the dialog, or
+// for its content, at the next poll: the dialog stays.
+TEST_F(NortonTest, GivesUpUnlessOpenTitledExactlyAndNotAborted) {
     EXPECT_FALSE(RunNorton360());  // not open at all
-
-    const struct {
+    struct Case {
         const wchar_t* title;
         LONG state;
-    } cases[] = {{L"Norton 360 Premier", Running}, {L"Norton 360", Aborting}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(Narrow(c.title));
+        const char* abortAt;  // or null
+        const wchar_t* dialogMs;
+        const wchar_t* whiteMs;
+    };
+    const Case cases[] = {
+        {L"Norton 360 Premier", Running, nullptr, L"200", L"500"},
+        {L"Norton 360", Aborting, nullptr, L"200", L"500"},
+        {L"Norton 360", Running, "key up Enter", L"600000", L"500"},
+        {L"Norton 360", Running, "dialog at", L"200", L"600000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.abortAt != nullptr ? c.abortAt : Narrow(c.title));
         ScopedEnv title(L"SWEEPLY_STANDIN_NORTON_TITLE", c.title);
+        ScopedEnv dialog(L"SWEEPLY_STANDIN_NORTON_DIALOG_MS", c.dialogMs);
+        ScopedEnv white(L"SWEEPLY_STANDIN_NORTON_WHITE_MS", c.whiteMs);
         DeleteFileW(log_.c_str());
+        RunState = c.state;
+        VisibleMode = true;
         InProcessNorton norton;
         ASSERT_TRUE(norton.made());
-        RunState = c.state;
-        EXPECT_FALSE(RunNorton360());
-        EXPECT_EQ(ReadLog(log_), Lines{"started [" + Narrow(c.title) + "]"});
+        AbortWhenLogged(log_, c.abortAt != nullptr ? c.abortAt : "never logged",
+                        [] { EXPECT_FALSE(RunNorton360()); });
+        Lines lines = ReadLog(log_);
+        EXPECT_EQ(LinesStartingWith(lines, {"started"}), Lines{"started [" + Narrow(c.title) + "]"});
+        EXPECT_EQ(Input(), c.abortAt != nullptr ? kExpectedInput : Lines{});
+        EXPECT_EQ(IndexOf(lines, "dialog WM_DESTROY"), -1);
     }
 }
 
@@ -121,30 +138,6 @@ TEST_F(NortonTest, DialogIsCentredAndDismissedOnceItsContentIsWhite) {
     EXPECT_EQ(IndexOf(lines, "dialog WM_NCDESTROY"), destroy + 1);
     EXPECT_EQ(IndexOf(lines, "content grey"), -1);
     EXPECT_TRUE(Has(ReadLog(log_, destroy + 3, 5000), "dialog dismissed"));
-}
-
-// The key presses are made without abort tests between them; an abort then ends the wait for
-// the dialog, or for its content, at the next poll, and the dialog stays.
-TEST_F(NortonTest, AbortGivesUpAtTheNextPoll) {
-    struct Case {
-        const char* abortAt;
-        const wchar_t* dialogMs;
-        const wchar_t* whiteMs;
-    };
-    const Case cases[] = {{"key up Enter", L"600000", L"500"}, {"dialog at", L"200", L"600000"}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.abortAt);
-        ScopedEnv dialog(L"SWEEPLY_STANDIN_NORTON_DIALOG_MS", c.dialogMs);
-        ScopedEnv white(L"SWEEPLY_STANDIN_NORTON_WHITE_MS", c.whiteMs);
-        DeleteFileW(log_.c_str());
-        RunState = Running;
-        VisibleMode = true;
-        InProcessNorton norton;
-        ASSERT_TRUE(norton.made());
-        AbortWhenLogged(log_, c.abortAt, [] { EXPECT_FALSE(RunNorton360()); });
-        EXPECT_EQ(Input(), kExpectedInput);
-        EXPECT_EQ(IndexOf(ReadLog(log_), "dialog WM_DESTROY"), -1);
-    }
 }
 
 }  // namespace

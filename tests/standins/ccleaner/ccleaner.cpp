@@ -1,7 +1,8 @@
 // Stand-in for CCleaner. With "/AUTO" it cleans its target and ends; otherwise it shows its
 // window and stays until told to close: for version 2 the window the runner drives ("Piriform
 // CCleaner", a "#32770" page with buttons in the version's order and a tab control), for any
-// other version one without that page. It logs every press, tab change and close.
+// other version one without that page. It logs every press (with where its window is), tab
+// change and close.
 // Switches (SWEEPLY_STANDIN_CCLEANER_*): WORK_MS (how long a run takes), TARGET (file a run
 // deletes as it begins), WIDE_TABS (x 70 still hits the first tab), QUIT_WHILE_WORKING.
 #include <windows.h>
@@ -97,11 +98,9 @@ void CreatePageControls(HWND page) {
     }
     tabs = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | TCS_FIXEDWIDTH, 10, 10,
                            400, 220, page, reinterpret_cast<HMENU>(2000), nullptr, nullptr);
-    const wchar_t* names[] = {L"Windows", L"Applications"};
+    wchar_t names[][16] = {L"Windows", L"Applications"};
     for (int i = 0; i < 2; ++i) {
-        TCITEMW item{};
-        item.mask = TCIF_TEXT;
-        item.pszText = const_cast<wchar_t*>(names[i]);
+        TCITEMW item{TCIF_TEXT, 0, 0, names[i]};
         TabCtrl_InsertItem(tabs, i, &item);
     }
     // Narrow tabs put x 70 on the second tab; wide ones need the click at x 100.
@@ -171,7 +170,6 @@ bool CreateMainWindow(HINSTANCE instance, int show) {
         return false;
     }
     ShowWindow(mainWindow, show);
-    StandinLog(L"window %ls", IsWindowVisible(mainWindow) ? L"shown" : L"hidden");
     return true;
 }
 
