@@ -104,7 +104,8 @@ TEST_F(NortonTest, GivesUpUnlessOpenTitledExactlyAndNotAborted) {
         AbortWhenLogged(log_, c.abortAt != nullptr ? c.abortAt : "never logged",
                         [] { EXPECT_FALSE(RunNorton360()); });
         Lines lines = ReadLog(log_);
-        EXPECT_EQ(LinesStartingWith(lines, {"started"}), Lines{"started [" + Narrow(c.title) + "]"});
+        EXPECT_EQ(LinesStartingWith(lines, {"started"}),
+                  Lines{"started [" + Narrow(c.title) + "]"});
         EXPECT_EQ(Input(), c.abortAt != nullptr ? kExpectedInput : Lines{});
         EXPECT_EQ(IndexOf(lines, "dialog WM_DESTROY"), -1);
     }

@@ -40,7 +40,9 @@ DWORD WINAPI WatchLog(void* context) {
 
 }  // namespace
 
-void AbortWhenLogged(const std::wstring& log, const char* event, const std::function<void()>& work) {
+void AbortWhenLogged(const std::wstring& log,
+                     const char* event,
+                     const std::function<void()>& work) {
     Watch watch{log, event, 0};
     HANDLE thread = CreateThread(nullptr, 0, WatchLog, &watch, 0, nullptr);
     work();

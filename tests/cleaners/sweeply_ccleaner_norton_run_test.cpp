@@ -117,9 +117,10 @@ TEST_F(CCleanerNortonRun, OperaButtonTaskRunsCCleanerAboveTheCurtainAndKeepsTheS
     EXPECT_EQ(run.exitCode, 0u);
     Lines lines = ReadLog(log_);
     EXPECT_EQ(LinesStartingWith(lines, {"started"}), Lines{"started [] version 2.1"});
-    Lines actions = {"pressed Run Cleaner on tab 0", "run finished", "tab click 70,10",
-                     "tab click 100,10", "tab selected 1", "pressed Run Cleaner on tab 1",
-                     "run finished", "closed"};
+    // The second click is the wide tabs' need.
+    Lines actions = {"pressed Run Cleaner on tab 0", "run finished", "tab click 70,10"};
+    actions.insert(actions.end(), {"tab click 100,10", "tab selected 1",
+                                   "pressed Run Cleaner on tab 1", "run finished", "closed"});
     EXPECT_EQ(LinesStartingWith(lines, {"pressed", "run finished", "tab", "closed"}), actions);
     POINT centre = WorkAreaCentre();
     int placement = IndexOfPrefix(lines, "window visible");

@@ -90,10 +90,9 @@ void OnWorkDone(HWND page) {
 void CreatePageControls(HWND page) {
     for (int i = 0; i < 3; ++i) {
         int id = wcscmp(kButtons[i], L"Run Cleaner") == 0 ? kRunId : 1001 + i;
-        HWND button = CreateWindowExW(0, L"Button", kButtons[i], WS_CHILD | WS_VISIBLE,
-                                      10 + 110 * i, 240, 100, 28, page,
-                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr,
-                                      nullptr);
+        HWND button = CreateWindowExW(
+            0, L"Button", kButtons[i], WS_CHILD | WS_VISIBLE, 10 + 110 * i, 240, 100, 28, page,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
         runButton = id == kRunId ? button : runButton;
     }
     tabs = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | TCS_FIXEDWIDTH, 10, 10,

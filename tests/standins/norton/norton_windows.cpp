@@ -62,8 +62,8 @@ void OpenDialog() {
                         480, 400, nullptr, nullptr, state.instance, nullptr);
     HWND frame = CreateWindowExW(0, kWindowClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 460, 360,
                                  state.dialog, nullptr, state.instance, nullptr);
-    state.content = CreateWindowExW(0, kWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 10,
-                                    10, 420, 320, frame, nullptr, state.instance, nullptr);
+    state.content = CreateWindowExW(0, kWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10,
+                                    420, 320, frame, nullptr, state.instance, nullptr);
     UpdateWindow(state.dialog);
     StandinLog(L"dialog shown");
     SetTimer(state.main, kWhiteTimer, StandinNumber(L"NORTON_WHITE_MS", 500), nullptr);
