@@ -76,23 +76,4 @@ TEST_F(PluginStorage, OnWindowsXpSilverlightIsEmptiedUnderLocalAppData) {
     EXPECT_TRUE(FileExists(flash_ + L"\\#SharedObjects\\K7T2X9QA\\top.sol"));
 }
 
-// Silverlight's folder replaced by a link to a folder elsewhere (LocalLow is writable by
-// low-integrity programs): nothing behind the link is touched.
-TEST_F(PluginStorage, StorageFolderThatIsALinkIsNotFollowed) {
-    TempFolder temp;
-    std::wstring outside = temp / L"Documents";
-    ASSERT_TRUE(CreateDirectoryW(outside.c_str(), nullptr));
-    ASSERT_TRUE(WriteTextFile(outside + L"\\thesis.doc", "precious"));
-    std::wstring storage = localLow_ + L"\\Microsoft\\Silverlight";
-    RemoveTree(storage);
-    if (!MakeFolderLink(storage, outside)) {
-        GTEST_SKIP() << "no way to make a folder link here";
-    }
-
-    RunResult run = RunSweeply(L"--sl");
-    RemoveFolderLink(storage);
-    ASSERT_TRUE(run.finished);
-    EXPECT_EQ(ReadTextFile(outside + L"\\thesis.doc"), "precious");
-}
-
 }  // namespace
