@@ -21,11 +21,9 @@ namespace testing_support {
 
 using Lines = std::vector<std::string>;
 
-// Holds the settings a cleaner reads and restores them when it goes; starts from a silent run.
-class ScopedRunSettings {
-  public:
-    explicit ScopedRunSettings(const wchar_t* task)
-        : task_(TaskString), options_(Options), visible_(VisibleMode), centre_(ScreenCentre) {
+// The settings a cleaner reads, set for a silent run of `task` and put back when it goes.
+struct ScopedRunSettings {
+    explicit ScopedRunSettings(const wchar_t* task) {
         TaskString = task;
         Options = LaunchOptions{};
         VisibleMode = false;
@@ -38,14 +36,10 @@ class ScopedRunSettings {
         ScreenCentre = centre_;
         RunState = Running;
     }
-    ScopedRunSettings(const ScopedRunSettings&) = delete;
-    ScopedRunSettings& operator=(const ScopedRunSettings&) = delete;
-
-  private:
-    const wchar_t* task_;
-    LaunchOptions options_;
-    bool visible_;
-    ScreenPoint centre_;
+    const wchar_t* task_ = TaskString;
+    LaunchOptions options_ = Options;
+    bool visible_ = VisibleMode;
+    ScreenPoint centre_ = ScreenCentre;
 };
 
 // Runs a cleaner as the worker does, on a thread of its own, so that the test can watch it and
@@ -60,7 +54,6 @@ class CleanerThread {
         CloseHandle(thread_);
     }
     CleanerThread(const CleanerThread&) = delete;
-    CleanerThread& operator=(const CleanerThread&) = delete;
     // True when the cleaner has ended within `ms`.
     bool Ended(DWORD ms) const { return WaitForSingleObject(thread_, ms) == WAIT_OBJECT_0; }
     bool result() const { return result_; }
