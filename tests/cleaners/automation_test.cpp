@@ -39,13 +39,13 @@ TEST(DeleteTree, EmptiesTheTreeAndNothingBeyondIt) {
         ASSERT_TRUE(WriteTextFile(root + file, "data"));
     }
     for (int i = 0; i < 30; ++i) {
-        ASSERT_TRUE(WriteTextFile(root + L"\\a\\" + std::wstring(100, L'n') + std::to_wstring(i),
-                                  "data"));
+        ASSERT_TRUE(
+            WriteTextFile(root + L"\\a\\" + std::wstring(100, L'n') + std::to_wstring(i), "data"));
     }
     ASSERT_TRUE(WriteTextFile(outside + L"\\precious.txt", "data"));
     ASSERT_TRUE(WriteTextFile(temp / L"neighbour.txt", "data"));
-    bool linked = MakeFolderLink(root + L"\\link", outside) &&
-                  MakeFolderLink(temp / L"swapped", outside);
+    bool linked =
+        MakeFolderLink(root + L"\\link", outside) && MakeFolderLink(temp / L"swapped", outside);
     // Held open without delete sharing, DeleteFileW fails on it (also for root under Wine).
     HANDLE busy = CreateFileW((root + L"\\a\\held\\busy.sol").c_str(), GENERIC_READ,
                               FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);

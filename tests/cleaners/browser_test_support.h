@@ -83,20 +83,23 @@ inline ::testing::AssertionResult InOrder(const Lines& lines,
     return ::testing::AssertionSuccess();
 }
 
-// A test with a temporary folder and the stand-ins' log in it; `programs` are ended before and
-// after.
+// A test with a temporary folder and the stand-ins' log in it: `programs` are ended and `reset`
+// run before and after.
 class StandinTest : public ::testing::Test {
   protected:
-    explicit StandinTest(std::initializer_list<const wchar_t*> programs) : programs_(programs) {}
+    StandinTest(std::initializer_list<const wchar_t*> programs, void (*reset)())
+        : programs_(programs), reset_(reset) {}
     void SetUp() override {
         for (const wchar_t* program : programs_) {
             ASSERT_TRUE(EndProcesses(program));
         }
+        reset_();
     }
     void TearDown() override {
         for (const wchar_t* program : programs_) {
             EXPECT_TRUE(EndProcesses(program));
         }
+        reset_();
     }
     Lines Log(size_t atLeast = 0, DWORD waitMs = 0) const { return ReadLog(log_, atLeast, waitMs); }
     // The log once it holds `last`, waiting up to 10 s.
@@ -107,6 +110,7 @@ class StandinTest : public ::testing::Test {
     }
 
     std::vector<const wchar_t*> programs_;
+    void (*reset_)();
     TempFolder temp_;
     std::wstring log_ = temp_ / L"standins.log";
     ScopedEnv logVariable_{L"SWEEPLY_STANDIN_LOG", log_};
@@ -127,7 +131,8 @@ inline void RemoveChromeLayouts() {
 // The Chrome stand-in as `program`, with a profile of two files in `userData`.
 inline bool PlaceChrome(const std::wstring& program, const std::wstring& userData) {
     std::wstring folder = program.substr(0, program.rfind(L'\\'));
-    return MakeFolders(folder) && CopyFileW(BinPath(L"chrome.exe").c_str(), program.c_str(), FALSE) &&
+    return MakeFolders(folder) &&
+           CopyFileW(BinPath(L"chrome.exe").c_str(), program.c_str(), FALSE) &&
            MakeFolders(userData + L"\\Default") &&
            WriteTextFile(userData + L"\\Default\\History", "visits") &&
            WriteTextFile(userData + L"\\Default\\Cookies", "cookies");
@@ -151,9 +156,9 @@ inline bool RegisterFirefox(const std::wstring& program,
 
 // The Firefox stand-in as `folder`\firefox.exe with the three profile files in `folder`\Profile.
 inline bool PlaceFirefox(const std::wstring& folder) {
-    bool placed = MakeFolders(folder + L"\\Profile") &&
-                  CopyFileW(BinPath(L"firefox.exe").c_str(), (folder + L"\\firefox.exe").c_str(),
-                            FALSE);
+    bool placed =
+        MakeFolders(folder + L"\\Profile") &&
+        CopyFileW(BinPath(L"firefox.exe").c_str(), (folder + L"\\firefox.exe").c_str(), FALSE);
     for (const wchar_t* name : {L"places.sqlite", L"cookies.sqlite", L"formhistory.sqlite"}) {
         placed = placed && WriteTextFile(folder + L"\\Profile\\" + name, "data");
     }

@@ -11,20 +11,17 @@ using namespace testing_support;
 
 class BrowsersRun : public StandinTest {
   protected:
-    BrowsersRun() : StandinTest({L"chrome.exe", L"firefox.exe"}) {}
+    BrowsersRun()
+        : StandinTest({L"chrome.exe", L"firefox.exe"}, [] {
+              RemoveChromeLayouts();
+              RemoveFirefoxKeys();
+          }) {}
     void SetUp() override {
         StandinTest::SetUp();
-        RemoveChromeLayouts();
-        RemoveFirefoxKeys();
         std::wstring chrome = ChromeFolder(CSIDL_LOCAL_APPDATA);
         ASSERT_TRUE(PlaceChrome(chrome + L"\\Application\\chrome.exe", chrome + L"\\User Data"));
         ASSERT_TRUE(PlaceFirefox(temp_ / L"Mozilla Firefox"));
         ASSERT_TRUE(RegisterFirefox(temp_ / L"Mozilla Firefox\\firefox.exe"));
-    }
-    void TearDown() override {
-        StandinTest::TearDown();
-        RemoveChromeLayouts();
-        RemoveFirefoxKeys();
     }
 };
 
@@ -45,9 +42,9 @@ TEST_F(BrowsersRun, ShownRunCleansChromeThenFirefoxWithCentredDialogs) {
     snprintf(firefox, sizeof(firefox), "firefox enter at %ld,%ld size 420x300 topmost 1", x - 210,
              y - 150);
     Lines lines = Log();
-    EXPECT_TRUE(InOrder(lines, {chrome, "chrome cleared 2 files in [" +
-                                            Narrow(ChromeFolder(CSIDL_LOCAL_APPDATA)) +
-                                            "\\User Data]",
+    EXPECT_TRUE(InOrder(lines, {chrome,
+                                "chrome cleared 2 files in [" +
+                                    Narrow(ChromeFolder(CSIDL_LOCAL_APPDATA)) + "\\User Data]",
                                 "chrome main closed", firefox, "firefox cleared 3 files"}));
     EXPECT_FALSE(Has(lines, "chrome main hidden")) << "\"chrome\" keeps Chrome's window";
     EXPECT_TRUE(WaitNoProcess(L"chrome.exe", 10000));

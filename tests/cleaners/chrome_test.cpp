@@ -3,8 +3,6 @@
 // leftover dialogs, a Chrome that was already running, and the give-ups.
 #include "cleaners/chrome.h"
 
-#include <algorithm>
-
 #include "tests/cleaners/browser_test_support.h"
 
 namespace {
@@ -17,8 +15,9 @@ constexpr char kEnter[] = "chrome enter on [Clear browsing data] dialog at ";
 // The stand-in's log line for a start: every argument as Chrome's own parsing gives it, after
 // "--user-data-dir=" with `userData` when one is given.
 std::string StartedWith(const std::wstring& userData) {
-    std::string line = userData.empty() ? "chrome started 9"
-                                        : "chrome started 10 [--user-data-dir=" + Narrow(userData) + "]";
+    std::string line = userData.empty()
+                           ? "chrome started 9"
+                           : "chrome started 10 [--user-data-dir=" + Narrow(userData) + "]";
     return line +
            " [--no-default-browser-check] [--disable-application-cache] [--disable-extensions]"
            " [--disable-web-resources] [--disable-java] [--disable-sync] [--disable-plugins]"
@@ -36,15 +35,7 @@ bool ProfileCleared(const std::wstring& userData) {
 
 class ChromeCleaner : public StandinTest {
   protected:
-    ChromeCleaner() : StandinTest({L"chrome.exe"}) {}
-    void SetUp() override {
-        StandinTest::SetUp();
-        RemoveChromeLayouts();
-    }
-    void TearDown() override {
-        StandinTest::TearDown();
-        RemoveChromeLayouts();
-    }
+    ChromeCleaner() : StandinTest({L"chrome.exe"}, RemoveChromeLayouts) {}
     // Lays the stand-in out as an installed Chrome; returns the program's path.
     std::wstring Install(int csidl) {
         std::wstring program = ChromeFolder(csidl) + L"\\Application\\chrome.exe";
@@ -91,11 +82,11 @@ TEST_F(ChromeCleaner, StartsTheInstalledChromeHiddenClearsAndClosesIt) {
     ASSERT_TRUE(CleanChrome());
     Lines lines = LogUntil("chrome main closed");
     EXPECT_EQ(IndexOf(lines, StartedWith(L"")), 0);
-    EXPECT_TRUE(InOrder(lines, {"chrome module [" + Narrow(program) + "]", "chrome main hidden",
-                                "chrome command 40013",
-                                kEnter + std::string("60,60 size 400x320 topmost 0"),
-                                Cleared(ChromeFolder(CSIDL_PROGRAM_FILES) + L"\\User Data"),
-                                "chrome main closed"}));
+    EXPECT_TRUE(InOrder(
+        lines,
+        {"chrome module [" + Narrow(program) + "]", "chrome main hidden", "chrome command 40013",
+         kEnter + std::string("60,60 size 400x320 topmost 0"),
+         Cleared(ChromeFolder(CSIDL_PROGRAM_FILES) + L"\\User Data"), "chrome main closed"}));
     EXPECT_FALSE(HasPrefix(lines, "chrome caption"));
     EXPECT_TRUE(WaitNoProcess(L"chrome.exe", 10000));
 }
@@ -150,13 +141,11 @@ TEST_F(ChromeCleaner, RunningChromeIsUsedAsItIsAfterItsLeftoverDialog) {
     EXPECT_FALSE(Has(Log(), "chrome command 40013"));
     ASSERT_TRUE(CleanChrome());
     Lines lines = Log(10, 10000);
-    EXPECT_EQ(IndexOf(lines, "chrome started 1 [about:blank]"), 0);
-    EXPECT_TRUE(InOrder(lines, {"chrome leftover refused close", "chrome leftover closed",
-                                "chrome command 40013", kEnter + std::string("60,60 size 400x320 topmost 0"),
-                                Cleared(localData_)}));
-    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
-                            [](const std::string& l) { return l.rfind("chrome started", 0) == 0; }),
-              1);
+    EXPECT_TRUE(InOrder(
+        lines, {"chrome leftover refused close", "chrome leftover closed", "chrome command 40013",
+                kEnter + std::string("60,60 size 400x320 topmost 0"), Cleared(localData_)}));
+    EXPECT_EQ(LinesStartingWith(lines, {"chrome started"}),
+              Lines{"chrome started 1 [about:blank]"});
     EXPECT_FALSE(Has(lines, "chrome main hidden"));
     EXPECT_FALSE(Has(lines, "chrome main closed"));
     EXPECT_TRUE(IsWindowVisible(main));

@@ -10,15 +10,10 @@ using namespace testing_support;
 
 class FirefoxCleaner : public StandinTest {
   protected:
-    FirefoxCleaner() : StandinTest({L"firefox.exe"}) {}
+    FirefoxCleaner() : StandinTest({L"firefox.exe"}, RemoveFirefoxKeys) {}
     void SetUp() override {
         StandinTest::SetUp();
-        RemoveFirefoxKeys();
         ASSERT_TRUE(PlaceFirefox(folder_));
-    }
-    void TearDown() override {
-        StandinTest::TearDown();
-        RemoveFirefoxKeys();
     }
     bool ProfileLeft() const { return FileExists(folder_ + L"\\Profile\\places.sqlite"); }
 
@@ -52,11 +47,11 @@ TEST_F(FirefoxCleaner, OpensOnlyTheSanitizeDialogAndConfirmsIt) {
     ASSERT_TRUE(RegisterFirefox(program_, std::wstring(63, L'9')));
     ASSERT_TRUE(CleanFirefox());
     Lines lines = LogUntil("firefox dialog closed");
-    EXPECT_TRUE(InOrder(lines, {"firefox started [\"" + Narrow(program_) +
-                                    "\" -chrome chrome://browser/content/sanitize.xul]",
-                                "firefox inner window created",
-                                "firefox enter at 40,40 size 420x300 topmost 0",
-                                "firefox cleared 3 files"}));
+    EXPECT_TRUE(InOrder(
+        lines, {"firefox started [\"" + Narrow(program_) +
+                    "\" -chrome chrome://browser/content/sanitize.xul]",
+                "firefox inner window created", "firefox enter at 40,40 size 420x300 topmost 0",
+                "firefox cleared 3 files"}));
     EXPECT_FALSE(Has(lines, "firefox enter in a browser window"));
     EXPECT_TRUE(WaitNoProcess(L"firefox.exe", 10000));
 }

@@ -27,8 +27,9 @@ HWND FindHistoryDialogWindow() {
 // clears.
 class InternetExplorer : public StandinTest {
   protected:
-    InternetExplorer() : StandinTest({}) {}
+    InternetExplorer() : StandinTest({}, [] {}) {}
     void SetUp() override {
+        StandinTest::SetUp();
         // A case or run that ended without putting Wine's module back left its copy aside.
         if (FileExists(original_)) {
             ASSERT_TRUE(PutWineModuleBack());
@@ -44,6 +45,7 @@ class InternetExplorer : public StandinTest {
             DeleteFileW(file.c_str());
         }
         EXPECT_TRUE(PutWineModuleBack());
+        StandinTest::TearDown();
     }
     // Other tests share the prefix and leave working files in these folders (SweeplyOpera keeps
     // two in the Internet cache): each ends up holding only the planted file, and the log empty.
@@ -75,12 +77,6 @@ class InternetExplorer : public StandinTest {
     int PlantedLeft() const {
         return static_cast<int>(std::count_if(planted_.begin(), planted_.end(), FileExists));
     }
-    // The log without its first line, which names the dialog thread.
-    Lines DialogLines() const {
-        Lines lines = Log();
-        return lines.empty() ? lines : Lines(lines.begin() + 1, lines.end());
-    }
-
     std::wstring module_ = SpecialFolder(CSIDL_SYSTEM) + L"\\inetcpl.cpl";
     std::wstring original_ = module_ + L".sweeply-original";
     std::vector<std::wstring> planted_ = {
@@ -102,7 +98,7 @@ TEST_F(InternetExplorer, DeleteIsFoundByCaptionIdentifierOrPlaceAndPressed) {
             PostMessageW(FindHistoryDialogWindow(), WM_CLOSE, 0, 0);
         }
         EXPECT_TRUE(cleaner.Ended(10000) && cleaner.result()) << Narrow(only);
-        EXPECT_EQ(DialogLines(), kDialogCleared) << Narrow(only);
+        EXPECT_EQ(Log(), kDialogCleared) << Narrow(only);
         EXPECT_EQ(PlantedLeft(), 0) << Narrow(only);
     }
 }
@@ -140,7 +136,7 @@ TEST_F(InternetExplorer, WithoutButtonsTheDialogIsCentredAndWaitedForDespiteAbor
     EXPECT_FALSE(cleaner.Ended(0));
     PostMessageW(dialog, WM_CLOSE, 0, 0);
     EXPECT_TRUE(cleaner.Ended(10000) && cleaner.result());
-    EXPECT_EQ(DialogLines(), (Lines{"dialog shown", "cancelled", "dialog closed"}));
+    EXPECT_EQ(Log(), (Lines{"dialog shown", "cancelled", "dialog closed"}));
     EXPECT_EQ(PlantedLeft(), 3);
 }
 

@@ -25,10 +25,16 @@ constexpr UINT kClearNow = WM_APP + 1;
 constexpr int kClearButtonId = 1;
 // The dialog's descendants in creation order, the order EnumChildWindows walks them: a pane
 // (parent of the next three), four rows, the clear button (ninth), then Cancel.
-constexpr const wchar_t* kDialogRows[] = {
-    L"",        L"Clear browsing history", L"Clear download history", L"Delete cookies",
-    L"Empty the cache", L"Clear saved passwords", L"Clear saved form data",
-    L"Clear data from this period:", L"Clear browsing data", L"Cancel"};
+constexpr const wchar_t* kDialogRows[] = {L"",
+                                          L"Clear browsing history",
+                                          L"Clear download history",
+                                          L"Delete cookies",
+                                          L"Empty the cache",
+                                          L"Clear saved passwords",
+                                          L"Clear saved form data",
+                                          L"Clear data from this period:",
+                                          L"Clear browsing data",
+                                          L"Cancel"};
 
 enum class Role { Helper, Main, Dialog, Leftover };
 
@@ -71,8 +77,13 @@ void LogArguments(wchar_t** arguments, int count) {
 }
 
 // Chrome's dialogs are owned by the browser window, so they always lie above it.
-HWND CreateChromeWindow(Role role, DWORD exStyle, const wchar_t* title, DWORD style, int place,
-                        int width, int height) {
+HWND CreateChromeWindow(Role role,
+                        DWORD exStyle,
+                        const wchar_t* title,
+                        DWORD style,
+                        int place,
+                        int width,
+                        int height) {
     HWND window = CreateWindowExW(exStyle, kChromeClass, title, style, place, place, width, height,
                                   role == Role::Helper ? nullptr : mainWindow, nullptr,
                                   GetModuleHandleW(nullptr), nullptr);
@@ -90,10 +101,10 @@ void OpenClearDialog() {
     for (int i = 0; i < 10; ++i) {
         const wchar_t* className = i >= 8 ? kButtonClass : L"STATIC";
         HWND parent = i >= 1 && i <= 3 ? pane : dialog;
-        HWND row = CreateWindowExW(0, className, kDialogRows[i], WS_CHILD | WS_VISIBLE, 10,
-                                   25 * i, 300, 20, parent,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(i >= 8 ? i - 7 : 0)),
-                                   GetModuleHandleW(nullptr), nullptr);
+        HWND row = CreateWindowExW(
+            0, className, kDialogRows[i], WS_CHILD | WS_VISIBLE, 10, 25 * i, 300, 20, parent,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(i >= 8 ? i - 7 : 0)),
+            GetModuleHandleW(nullptr), nullptr);
         pane = i == 0 ? row : pane;
     }
     StandinLog(L"chrome dialog shown");
