@@ -25,16 +25,9 @@ constexpr UINT kClearNow = WM_APP + 1;
 constexpr int kClearButtonId = 1;
 // The dialog's descendants in creation order, the order EnumChildWindows walks them: a pane
 // (parent of the next three), four rows, the clear button (ninth), then Cancel.
-constexpr const wchar_t* kDialogRows[] = {L"",
-                                          L"Clear browsing history",
-                                          L"Clear download history",
-                                          L"Delete cookies",
-                                          L"Empty the cache",
-                                          L"Clear saved passwords",
-                                          L"Clear saved form data",
-                                          L"Clear data from this period:",
-                                          L"Clear browsing data",
-                                          L"Cancel"};
+constexpr const wchar_t* kDialogRows[] = {
+    L"",          L"History", L"Downloads",           L"Cookies", L"Cache", L"Passwords",
+    L"Form data", L"Period:", L"Clear browsing data", L"Cancel"};
 
 enum class Role { Helper, Main, Dialog, Leftover };
 
