@@ -100,6 +100,8 @@ void OpenClearDialog() {
             GetModuleHandleW(nullptr), nullptr);
         pane = i == 0 ? row : pane;
     }
+    // Chrome opens more untitled helpers of its class meanwhile: they lie above the dialog.
+    CreateChromeWindow(Role::Helper, 0, L"", WS_POPUP, 0, 0, 0);
     StandinLog(L"chrome dialog shown");
 }
 
