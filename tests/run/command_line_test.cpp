@@ -23,51 +23,42 @@ Cut CutLine(const std::wstring& line) {
     return cut;
 }
 
-std::wstring Value(const wchar_t* value) {
-    return value ? value : L"<absent>";
+// The task text in brackets, then each option found, in the order of LaunchOptions.
+std::wstring Describe(const Cut& cut) {
+    std::wstring text = L"[" + cut.task + L"]";
+    const wchar_t* names[] = {L"ext", L"args", L"profile", L"port"};
+    const wchar_t* values[] = {cut.options.ext, cut.options.args, cut.options.profile,
+                               cut.options.port};
+    for (size_t i = 0; i < 4; ++i) {
+        text +=
+            values[i] != nullptr ? L" " + std::wstring(names[i]) + L"[" + values[i] + L"]" : L"";
+    }
+    return text + (cut.options.lso ? L" lso" : L"") + (cut.options.sl ? L" sl" : L"");
 }
 
 TEST(CommandLine, CutsTaskAndOptionValues) {
-    struct Row {
-        const wchar_t* line;
-        const wchar_t* task;
-        const wchar_t *ext, *args, *profile, *port;  // null: absent
-        bool lso, sl;
-    };
-    const Row rows[] = {
-        {L"opera/f cc", L"opera/f cc", nullptr, nullptr, nullptr, nullptr, false, false},
-        {L"", L"", nullptr, nullptr, nullptr, nullptr, false, false},
+    const std::pair<const wchar_t*, const wchar_t*> rows[] = {
+        {L"opera/f cc", L"[opera/f cc]"},
+        {L"", L"[]"},
         // Values keep their blanks and end only at the next option, in any order.
-        {L"chrome --port=C:\\Program Files\\Chrome\\chrome.exe --profile=D:\\My Profile", L"chrome",
-         nullptr, nullptr, L"D:\\My Profile", L"C:\\Program Files\\Chrome\\chrome.exe", false,
-         false},
-        {L"ie8 --args=/a  b --sl --ext=C:\\x y\\run.exe --lso", L"ie8", L"C:\\x y\\run.exe",
-         L"/a  b", nullptr, nullptr, true, true},
+        {L"chrome --port=C:\\Program Files\\Chrome\\chrome.exe --profile=D:\\My Profile",
+         L"[chrome] profile[D:\\My Profile] port[C:\\Program Files\\Chrome\\chrome.exe]"},
+        {L"ie8 --args=/a  b --sl --ext=C:\\x y\\run.exe --lso",
+         L"[ie8] ext[C:\\x y\\run.exe] args[/a  b] lso sl"},
         // No unquoting and no trimming: quotes and trailing blanks belong to the value.
-        {L"x --ext=\"C:\\a b\\p.exe\"  --args= \"q\" ", L"x", L"\"C:\\a b\\p.exe\" ", L" \"q\" ",
-         nullptr, nullptr, false, false},
+        {L"x --ext=\"C:\\a b\\p.exe\"  --args= \"q\" ",
+         L"[x] ext[\"C:\\a b\\p.exe\" ] args[ \"q\" ]"},
         // A marker that opens the line cuts nothing in front of it.
-        {L"--lso chrome", L"--lso chrome", nullptr, nullptr, nullptr, nullptr, true, false},
-        {L"--ext=C:\\r.exe --args=1", L"--ext=C:\\r.exe", L"C:\\r.exe", L"1", nullptr, nullptr,
-         false, false},
+        {L"--lso chrome", L"[--lso chrome] lso"},
+        {L"--ext=C:\\r.exe --args=1", L"[--ext=C:\\r.exe] ext[C:\\r.exe] args[1]"},
         // Only a marker's first occurrence counts; markers are case-sensitive.
-        {L"ie8 --args=one --args=two", L"ie8", nullptr, L"one --args=two", nullptr, nullptr, false,
-         false},
-        {L"ie8 --LSO --Ext=x", L"ie8 --LSO --Ext=x", nullptr, nullptr, nullptr, nullptr, false,
-         false},
+        {L"ie8 --args=one --args=two", L"[ie8] args[one --args=two]"},
+        {L"ie8 --LSO --Ext=x", L"[ie8 --LSO --Ext=x]"},
         // The task ends at the first cut, wherever the later options stand.
-        {L"chrome --sl firefox --lso opera", L"chrome", nullptr, nullptr, nullptr, nullptr, true,
-         true},
+        {L"chrome --sl firefox --lso opera", L"[chrome] lso sl"},
     };
-    for (const Row& row : rows) {
-        Cut cut = CutLine(row.line);
-        EXPECT_EQ(cut.task, row.task) << row.line;
-        EXPECT_EQ(Value(cut.options.ext), Value(row.ext)) << row.line;
-        EXPECT_EQ(Value(cut.options.args), Value(row.args)) << row.line;
-        EXPECT_EQ(Value(cut.options.profile), Value(row.profile)) << row.line;
-        EXPECT_EQ(Value(cut.options.port), Value(row.port)) << row.line;
-        EXPECT_EQ(cut.options.lso, row.lso) << row.line;
-        EXPECT_EQ(cut.options.sl, row.sl) << row.line;
+    for (const auto& [line, expected] : rows) {
+        EXPECT_EQ(Describe(CutLine(line)), expected) << line;
     }
 }
 

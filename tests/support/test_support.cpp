@@ -4,6 +4,7 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cwchar>
 
 #include "base/scoped.h"
@@ -268,12 +269,15 @@ RunResult RunSweeply(const std::wstring& task, DWORD timeoutMs) {
 }
 
 int IndexOf(const std::vector<std::string>& lines, const std::string& line) {
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i] == line) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
+    auto found = std::find(lines.begin(), lines.end(), line);
+    return found != lines.end() ? static_cast<int>(found - lines.begin()) : -1;
+}
+
+int IndexOfPrefix(const std::vector<std::string>& lines, const std::string& prefix) {
+    auto found = std::find_if(lines.begin(), lines.end(), [&](const std::string& line) {
+        return line.compare(0, prefix.size(), prefix) == 0;
+    });
+    return found != lines.end() ? static_cast<int>(found - lines.begin()) : -1;
 }
 
 bool Has(const std::vector<std::string>& lines, const std::string& line) {
@@ -284,24 +288,14 @@ bool HasPrefix(const std::vector<std::string>& lines, const std::string& prefix)
     return IndexOfPrefix(lines, prefix) != -1;
 }
 
-int IndexOfPrefix(const std::vector<std::string>& lines, const std::string& prefix) {
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].compare(0, prefix.size(), prefix) == 0) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
-}
-
 std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines,
                                            const std::vector<std::string>& prefixes) {
     std::vector<std::string> found;
     for (const std::string& line : lines) {
-        for (const std::string& prefix : prefixes) {
-            if (line.compare(0, prefix.size(), prefix) == 0) {
-                found.push_back(line);
-                break;
-            }
+        if (std::any_of(prefixes.begin(), prefixes.end(), [&](const std::string& prefix) {
+                return line.compare(0, prefix.size(), prefix) == 0;
+            })) {
+            found.push_back(line);
         }
     }
     return found;
