@@ -271,11 +271,11 @@ TEST_F(CurtainRun, ControlsAskAndConfirmTheAbortAndTheHelpLinkOpensTheHomePageAf
     Sleep(200);
     const HCURSOR arrow = cursor();
     SetCursorPos(l.link.x, l.link.y);
-    ASSERT_TRUE(WaitFor([&] { return cursor() != arrow; }, 2000));
+    ASSERT_TRUE(WaitFor([&] { return cursor() != arrow; }, 5000));
     const HCURSOR hand = cursor();
     auto cursorBecomes = [&](POINT p, HCURSOR expected) {
         SetCursorPos(p.x, p.y);
-        return WaitFor([&] { return cursor() == expected; }, 2000);
+        return WaitFor([&] { return cursor() == expected; }, 5000);
     };
     EXPECT_TRUE(cursorBecomes(besideMark, arrow));
     EXPECT_TRUE(cursorBecomes(l.mark, hand));
