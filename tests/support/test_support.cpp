@@ -85,11 +85,7 @@ void RemoveTree(const std::wstring& path) {
 }
 
 bool MakeFolders(const std::wstring& path) {
-    size_t slash = path.find_last_of(L'\\');
-    if (!FileExists(path) && slash != std::wstring::npos && slash > 2) {
-        MakeFolders(path.substr(0, slash));
-    }
-    CreateDirectoryW(path.c_str(), nullptr);
+    SHCreateDirectoryExW(nullptr, path.c_str(), nullptr);
     return IsFolder(path);
 }
 
@@ -154,12 +150,9 @@ bool WriteRegistryText(HKEY root,
                        const std::wstring& key,
                        const wchar_t* name,
                        const std::wstring& text) {
-    ScopedKey handle;
-    return RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                           handle.receive(), nullptr) == ERROR_SUCCESS &&
-           RegSetValueExW(handle.get(), name, 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(text.c_str()),
-                          static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    return RegSetKeyValueW(root, key.c_str(), name, REG_SZ, text.c_str(),
+                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) ==
+           ERROR_SUCCESS;
 }
 
 ScopedRegistryText::ScopedRegistryText(HKEY root,
