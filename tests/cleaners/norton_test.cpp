@@ -129,7 +129,7 @@ TEST_F(NortonTest, DialogIsCentredAndDismissedOnceItsContentIsWhite) {
     EXPECT_EQ(Input(), kExpectedInput);
     EXPECT_NE(IndexOf(lines, "popup hidden"), -1);
     int shown = IndexOf(lines, "dialog shown");
-    int centred = IndexOf(lines, "dialog at 400,312 topmost 1");  // the dialog is 480 x 400
+    int centred = IndexOf(lines, "dialog at 400,312 size 480x400 topmost 1");
     int turnedWhite = IndexOf(lines, "content white");
     int destroy = IndexOf(lines, "dialog WM_DESTROY");
     EXPECT_LT(shown, centred);

@@ -40,7 +40,6 @@ class CCleanerNortonRun : public ::testing::Test {
     }
     void TearDown() override {
         EndProcesses(L"CCleaner.exe");
-        EndProcesses(L"norton.exe");
         RunState = Running;
         VisibleMode = false;
     }
@@ -139,7 +138,8 @@ TEST_F(CCleanerNortonRun, NortonAcrossProcessesIsDismissedAfterItsPollsAndAHangE
     ScopedEnv popup(L"SWEEPLY_STANDIN_NORTON_POPUP", L"1");
     ScopedEnv neverWhite(L"SWEEPLY_STANDIN_NORTON_WHITE_MS", L"600000");
     ScopedEnv hang(L"SWEEPLY_STANDIN_HANG_AFTER", L"dialog WM_DESTROY");
-    ASSERT_TRUE(StartProgram(Quote(BinPath(L"norton.exe"))));
+    ChildProcess norton;
+    ASSERT_TRUE(norton.Start(Quote(BinPath(L"norton.exe"))));
     ASSERT_EQ(ReadLog(log_, 1, 10000), Lines{"started [Norton 360]"});
 
     // Far beyond any wait of the run: the bound only keeps a hung run from holding the suite.
@@ -150,9 +150,8 @@ TEST_F(CCleanerNortonRun, NortonAcrossProcessesIsDismissedAfterItsPollsAndAHangE
     Lines lines = ReadLog(log_);
     EXPECT_EQ(LinesStartingWith(lines, {"button", "key"}).size(), 2u + 2 * (9 + 1 + 4 + 1));
     POINT centre = WorkAreaCentre();
-    // The dialog is 480 x 400.
     std::string centred = "dialog at " + std::to_string(centre.x - 240) + "," +
-                          std::to_string(centre.y - 200) + " topmost 1";
+                          std::to_string(centre.y - 200) + " size 480x400 topmost 1";
     Lines expected = {"popup hidden", "dialog shown", centred, "dialog WM_DESTROY",
                       "stops answering"};
     EXPECT_EQ(LinesStartingWith(lines, {"popup", "dialog", "content", "stops"}), expected);

@@ -65,12 +65,9 @@ void OnCommand(HWND page, WPARAM wParam, LPARAM lParam) {
     if (id != kRunId) {
         return;
     }
-    RECT rect{};
-    GetWindowRect(mainWindow, &rect);
-    bool topmost = (GetWindowLongW(mainWindow, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-    StandinLog(L"window visible %d at %ld,%ld size %ldx%ld topmost %d",
-               IsWindowVisible(mainWindow) ? 1 : 0, rect.left, rect.top, rect.right - rect.left,
-               rect.bottom - rect.top, topmost ? 1 : 0);
+    wchar_t place[128];
+    StandinPlace(mainWindow, place, 128);
+    StandinLog(L"window visible %d %ls", IsWindowVisible(mainWindow) ? 1 : 0, place);
     EnableWindow(runButton, FALSE);
     CleanTarget();
     SetTimer(page, kWorkTimer, StandinNumber(L"CCLEANER_WORK_MS", 300), nullptr);

@@ -103,8 +103,9 @@ LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     } else if (message == WM_NCDESTROY) {
         state.dialog = state.content = nullptr;
     } else if (message == WM_WINDOWPOSCHANGED && (position->flags & SWP_NOMOVE) == 0) {
-        bool topmost = (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-        StandinLog(L"dialog at %d,%d topmost %d", position->x, position->y, topmost ? 1 : 0);
+        wchar_t place[128];
+        StandinPlace(window, place, 128);
+        StandinLog(L"dialog %ls", place);
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
