@@ -6,33 +6,19 @@
 #include <string>
 #include <vector>
 
+#include "base/scoped.h"
 #include "tests/support/test_support.h"
 
 namespace {
 
 using namespace testing_support;
 
-TEST(SweeplyRun, EmptyLineEndsAtOnceWithZero) {
-    RunResult run = RunSweeply(L"");
-    ASSERT_TRUE(run.started);
-    ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.exitCode, 0u);
-}
-
-TEST(SweeplyRun, SilentTasksWithNothingInstalledEndWithZero) {
-    // Nothing of CCleaner, Chrome or Firefox is installed in the prefix: each cleaner gives up at
-    // once, and the run still goes through worker and window to its end.
-    for (const wchar_t* task : {L"cc/auto", L"chrome/f firefox/f", L"unknown"}) {
-        RunResult run = RunSweeply(task);
-        EXPECT_TRUE(run.finished) << Narrow(task);
-        EXPECT_EQ(run.exitCode, 0u) << Narrow(task);
-        EXPECT_TRUE(WaitNoChildren(run.processId, 5000)) << Narrow(task);
-    }
-}
-
-TEST(SweeplyRun, FollowUpProgramGetsTheArgumentsAsTheyStand) {
+// One silent run from command line to exit: "ie8/all" starts rundll32, an unknown token is
+// passed over, and the follow-up program, from a path with a blank, gets the "--args=" text
+// exactly as it stands. (Each cleaner's giving up when its program is missing is proven by the
+// cleaner's own tests.)
+TEST(SweeplyRun, SilentRunStartsTheFollowUpWithTheArgumentsAsTheyStand) {
     TempFolder folder;
-    // A program path with a blank: the value of "--ext=" runs up to the next option.
     std::wstring dir = folder / L"follow up";
     ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
     std::wstring recorder = dir + L"\\recorder.exe";
@@ -40,14 +26,14 @@ TEST(SweeplyRun, FollowUpProgramGetsTheArgumentsAsTheyStand) {
     std::wstring log = folder / L"recorder.log";
     ScopedEnv logVariable(L"SWEEPLY_STANDIN_LOG", log);
 
-    RunResult run = RunSweeply(L"ie8/all --ext=" + recorder + L" --args=/clean  \"two words\" x");
+    RunResult run =
+        RunSweeply(L"unknown ie8/all --ext=" + recorder + L" --args=/clean  \"two words\" x");
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0u);
-
-    std::vector<std::string> lines = ReadLog(log, 2, 10000);
-    ASSERT_GE(lines.size(), 2u);
+    std::vector<std::string> lines = ReadLog(log, 1, 10000);
+    ASSERT_GE(lines.size(), 1u);
     EXPECT_EQ(lines[0], "started [/clean  \"two words\" x]");
-    // Nothing the run started (the follow-up program, rundll32 for "ie8/all") is left running.
+    // Nothing the run started (the follow-up program, rundll32) is left running.
     EXPECT_TRUE(WaitNoChildren(run.processId, 10000));
 }
 
@@ -66,35 +52,24 @@ RunResult RunSweeplyAsStandardUser(const std::wstring& task) {
                         nullptr, &startup, &info)) {
         return result;
     }
+    ScopedHandle process(info.hProcess), thread(info.hThread), own, restricted, impersonation;
     BYTE sid[SECURITY_MAX_SID_SIZE];
     DWORD sidSize = sizeof(sid);
-    HANDLE own = nullptr;
-    HANDLE restricted = nullptr;
-    HANDLE impersonation = nullptr;
     SID_AND_ATTRIBUTES administrators = {sid, 0};
-    bool ready =
+    result.started =
         CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &sidSize) &&
-        OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &own) &&
-        CreateRestrictedToken(own, 0, 1, &administrators, 0, nullptr, 0, nullptr, &restricted) &&
-        DuplicateTokenEx(restricted, TOKEN_IMPERSONATE | TOKEN_QUERY, nullptr,
-                         SecurityImpersonation, TokenImpersonation, &impersonation) &&
-        SetThreadToken(&info.hThread, impersonation);
-    for (HANDLE token : {own, restricted, impersonation}) {
-        if (token != nullptr) {
-            CloseHandle(token);
-        }
-    }
-    result.started = ready;
+        OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, own.receive()) &&
+        CreateRestrictedToken(own.get(), 0, 1, &administrators, 0, nullptr, 0, nullptr,
+                              restricted.receive()) &&
+        DuplicateTokenEx(restricted.get(), TOKEN_IMPERSONATE | TOKEN_QUERY, nullptr,
+                         SecurityImpersonation, TokenImpersonation, impersonation.receive()) &&
+        SetThreadToken(&info.hThread, impersonation.get()) && ResumeThread(thread.get()) == 1;
     result.processId = info.dwProcessId;
-    if (!ready) {
-        TerminateProcess(info.hProcess, 1);
-    } else {
-        ResumeThread(info.hThread);
-        result.finished = WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0;
-        GetExitCodeProcess(info.hProcess, &result.exitCode);
+    result.finished = result.started && WaitForSingleObject(process.get(), 60000) == WAIT_OBJECT_0;
+    if (!result.finished) {
+        TerminateProcess(process.get(), 1);
     }
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
+    GetExitCodeProcess(process.get(), &result.exitCode);
     return result;
 }
 
@@ -117,18 +92,12 @@ TEST(SweeplyRun, ElevatedCopyStartsNothingNamedOnTheLineAndTheUserStartsTheFollo
     EXPECT_TRUE(WaitNoChildren(run.processId, 10000));
 }
 
-TEST(SweeplyRun, MissingFollowUpProgramIsIgnored) {
-    TempFolder folder;
-    RunResult run = RunSweeply(L"--ext=" + (folder / L"missing.exe") + L" --args=x");
-    ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.exitCode, 0u);
-}
-
-// A gdiplus.dll beside the program is never loaded, neither in a silent run nor in a shown one,
-// whose curtain takes GDI+ from the system folder. Wine prefers its own gdiplus.dll unless told
-// otherwise; the override for the copy's file name makes it prefer the one beside the program,
-// as Windows does for a DLL that is not on its known-DLL list.
-TEST(SweeplyRun, DllPlantedBesideTheProgramIsNeverLoaded) {
+// A gdiplus.dll beside the program is never loaded by a silent run, and a follow-up program that
+// is missing is passed over. (The shown run, whose curtain takes GDI+ from the system folder, is
+// proven by the curtain's tests.) Wine prefers its own gdiplus.dll unless told otherwise; the
+// override for the copy's file name makes it prefer the one beside the program, as Windows does
+// for a DLL that is not on its known-DLL list.
+TEST(SweeplyRun, DllPlantedBesideTheProgramIsNotLoadedAndAMissingFollowUpIsIgnored) {
     TempFolder folder;
     std::wstring sweeply = folder / L"SweeplyBesideDll.exe";
     ASSERT_TRUE(CopyFileW(BinPath(L"Sweeply.exe").c_str(), sweeply.c_str(), FALSE));
@@ -141,26 +110,12 @@ TEST(SweeplyRun, DllPlantedBesideTheProgramIsNeverLoaded) {
         ScopedRegistryText preferBeside(HKEY_CURRENT_USER, appKey + L"\\DllOverrides", L"gdiplus",
                                         L"native,builtin");
         ASSERT_TRUE(preferBeside.ready());
-
-        RunResult silent = RunProgram(Quote(sweeply), 60000);
-        EXPECT_TRUE(silent.finished);
-        EXPECT_EQ(silent.exitCode, 0u);
-
-        // "firefox" shows the curtain, which starts GDI+ before it makes its window; with no
-        // Firefox in the prefix the run then completes on its own.
-        HANDLE shown = nullptr;
-        ASSERT_TRUE(StartProgram(Quote(sweeply) + L" firefox", &shown));
-        EXPECT_TRUE(WaitFor([] { return FindWindowW(L"Sweeply", L"Sweeply") != nullptr; }, 30000))
-            << "no curtain: GDI+ did not start";
-        EXPECT_EQ(WaitForSingleObject(shown, 30000), WAIT_OBJECT_0);
-        DWORD exitCode = 1;
-        GetExitCodeProcess(shown, &exitCode);
-        EXPECT_EQ(exitCode, 0u);
-        TerminateProcess(shown, 1);  // should the wait have timed out
-        CloseHandle(shown);
+        RunResult run = RunProgram(
+            Quote(sweeply) + L" --ext=" + (folder / L"missing.exe") + L" --args=x", 60000);
+        EXPECT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 0u);
     }
     RegDeleteKeyW(HKEY_CURRENT_USER, appKey.c_str());
-
     EXPECT_EQ(ReadLog(log), std::vector<std::string>{});
 }
 

@@ -1,5 +1,5 @@
 // What base/ reads: paths built whole or not at all, registry text terminated or refused (under
-// Wine's real registry), and file versions.
+// Wine's real registry), file versions, and files copied through held handles.
 #include <gtest/gtest.h>
 
 #include <cwchar>
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/file_version.h"
+#include "base/held_file.h"
 #include "base/path_builder.h"
 #include "base/registry_text.h"
 #include "tests/support/test_support.h"
@@ -72,6 +73,7 @@ TEST(RegistryText, OnlyTextThatFitsComesBackTerminated) {
     };
     const Case cases[] = {
         {REG_SZ, L"abc", true, 4, L"abc"},
+        {REG_SZ, L"", true, 1, L""},               // the smallest buffer still takes the empty text
         {REG_SZ, L"abcd", false, 5, L"abcd"},      // stored without its terminator
         {REG_SZ, L"abcde", false, 5, L"refused"},  // ... and no room left for one
         {REG_SZ, L"abcde", true, 5, L"refused"},
@@ -118,6 +120,37 @@ TEST(ReadFileVersion, MostSignificantPartOrZeros) {
         major = minor = 5;
         EXPECT_FALSE(ReadFileVersion(path.c_str(), &major, &minor)) << Narrow(path);
         EXPECT_EQ(major + minor, 0u) << Narrow(path);
+    }
+}
+
+// A copy through held handles is whole (past one buffer's worth), and a read or a write that
+// fails is reported.
+TEST(CopyHeldFile, CopiesEveryByteOrReportsTheFailure) {
+    TempFolder folder;
+    std::string text(20000, ' ');
+    for (size_t i = 0; i < text.size(); ++i) {
+        text[i] = static_cast<char>('a' + i % 26);
+    }
+    ASSERT_TRUE(WriteTextFile(folder / L"from", text));
+    struct Row {
+        DWORD fromAccess;
+        DWORD toAccess;
+        bool copied;
+    };
+    const Row rows[] = {
+        {GENERIC_READ, GENERIC_WRITE, true},
+        {FILE_READ_ATTRIBUTES, GENERIC_WRITE, false},
+        {GENERIC_READ, GENERIC_READ, false},
+    };
+    for (const Row& row : rows) {
+        std::wstring to = folder / (L"to" + std::to_wstring(&row - rows));
+        ScopedHandle from = HoldFile((folder / L"from").c_str(), row.fromAccess);
+        ScopedHandle copy(CreateFileW(to.c_str(), row.toAccess, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(from.valid() && copy.valid());
+        EXPECT_EQ(CopyHeldFile(from.get(), copy.get()), row.copied) << &row - rows;
+        copy.reset();
+        EXPECT_EQ(ReadTextFile(to) == text, row.copied) << &row - rows;
     }
 }
 

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "base/scoped.h"
+
 namespace testing_support {
 
 DWORD Screenshot::At(int x, int y) const {
@@ -52,38 +54,23 @@ bool Screenshot::SameIn(const Screenshot& other, const RECT& area) const {
 }
 
 bool Screenshot::Save(const std::wstring& path) const {
-    const DWORD rowBytes = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-    BITMAPFILEHEADER file = {};
     BITMAPINFOHEADER info = {};
     info.biSize = sizeof(info);
     info.biWidth = width;
-    info.biHeight = height;
+    info.biHeight = -height;  // top-down rows, as held
     info.biPlanes = 1;
-    info.biBitCount = 24;
+    info.biBitCount = 32;
+    const DWORD bytes = static_cast<DWORD>(pixels.size() * sizeof(DWORD));
+    BITMAPFILEHEADER file = {};
     file.bfType = 0x4D42;
     file.bfOffBits = sizeof(file) + sizeof(info);
-    file.bfSize = file.bfOffBits + rowBytes * height;
-    std::vector<BYTE> data(rowBytes * height);
-    for (int y = 0; y < height; ++y) {
-        BYTE* row = &data[static_cast<size_t>(height - 1 - y) * rowBytes];
-        for (int x = 0; x < width; ++x) {
-            DWORD rgb = At(x, y);
-            row[x * 3] = rgb & 0xFF;
-            row[x * 3 + 1] = (rgb >> 8) & 0xFF;
-            row[x * 3 + 2] = (rgb >> 16) & 0xFF;
-        }
-    }
-    HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (out == INVALID_HANDLE_VALUE) {
-        return false;
-    }
+    file.bfSize = file.bfOffBits + bytes;
+    ScopedHandle out(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
-    bool ok = WriteFile(out, &file, sizeof(file), &written, nullptr) &&
-              WriteFile(out, &info, sizeof(info), &written, nullptr) &&
-              WriteFile(out, data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
-    CloseHandle(out);
-    return ok;
+    return out.valid() && WriteFile(out.get(), &file, sizeof(file), &written, nullptr) &&
+           WriteFile(out.get(), &info, sizeof(info), &written, nullptr) &&
+           WriteFile(out.get(), pixels.data(), bytes, &written, nullptr);
 }
 
 Screenshot CaptureScreen() {

@@ -23,7 +23,7 @@ struct Screenshot {
     [[nodiscard]] RECT BoundsOfOther(const RECT& area, DWORD rgb) const;
     // Whether `area` holds the same pixels in both shots.
     [[nodiscard]] bool SameIn(const Screenshot& other, const RECT& area) const;
-    // Writes a 24-bit BMP (for a look at what a failing check saw).
+    // Writes a 32-bit BMP (for a look at what a failing check saw).
     bool Save(const std::wstring& path) const;
 };
 

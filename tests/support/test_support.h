@@ -113,6 +113,26 @@ std::wstring Quote(const std::wstring& text);
 // it) or is closed at once when `process` is null.
 bool StartProgram(const std::wstring& commandLine, HANDLE* process = nullptr);
 
+// A program a test started, owned: one still running when the owner goes is ended.
+class ChildProcess {
+  public:
+    ChildProcess() = default;
+    ~ChildProcess() { Wait(0); }
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    // Starts `commandLine` (program path first, quoted when it holds blanks); false on failure.
+    bool Start(const std::wstring& commandLine);
+    // Waits up to `waitMs` for the end and gives the exit code; a program still running then is
+    // ended and STILL_ACTIVE comes back. The owner is empty afterwards.
+    DWORD Wait(DWORD waitMs);
+    bool valid() const { return process_ != nullptr; }
+    DWORD id() const { return id_; }
+
+  private:
+    HANDLE process_ = nullptr;
+    DWORD id_ = 0;
+};
+
 // Runs the build's Sweeply.exe with `task` as its command line.
 RunResult RunSweeply(const std::wstring& task, DWORD timeoutMs = 60000);
 
