@@ -79,6 +79,16 @@ TEST(CleanOpera, NothingIsStartedOrChangedAfterAnAbortOrWithoutBothPreferences) 
     }
 }
 
+// The line is the quoted program path and " about:blank": 24 characters beside the folder's.
+TEST(BuildOperaCommandLine, FitsItsBufferOrFails) {
+    wchar_t line[kOperaCommandLineChars];
+    for (size_t folder : {247u, 248u}) {
+        OperaLocation location = {};
+        wcscpy(location.programDir, (L"C:\\" + std::wstring(folder - 3, L'a')).c_str());
+        EXPECT_EQ(BuildOperaCommandLine(location, line, kOperaCommandLineChars), folder == 247);
+    }
+}
+
 TEST(PreserveOperaSession, BackupIsPutBackOnlyWhenTheSessionWentAway) {
     OperaSetup setup;
     setup.multiUser = 1;
