@@ -8,24 +8,20 @@
 namespace installer_fixture {
 
 std::vector<SkinEntry> RealisticSkin(int pngCount, const std::string& skinIni, bool withOldImage) {
-    std::vector<SkinEntry> entries = {{L"skin.ini", false, skinIni}};
+    std::vector<SkinEntry> entries = {{L"skin.ini", false, skinIni}, {L"buttons/", true, ""}};
     unsigned value = 2166136261u;
-    int number = 0;
-    for (const wchar_t* folder : {L"buttons", L"icons", L"defaults", L"dialogs"}) {
-        entries.push_back({std::wstring(folder) + L"/", true, ""});
-        for (int i = 0; i < pngCount / 4; ++i, ++number) {
-            std::string bytes = "\x89PNG\r\n\x1a\n";
-            for (int size = 60 + number % 90; size > 0; --size) {
-                value = value * 16777619u + 0x9E3779B9u;
-                bytes += static_cast<char>(value >> 24);
-            }
-            entries.push_back(
-                {std::wstring(folder) + L"/image" + std::to_wstring(number) + L".png", false, bytes});
+    for (int number = 0; number < pngCount; ++number) {
+        std::string bytes = "\x89PNG\r\n\x1a\n";
+        for (int size = 60 + number % 90; size > 0; --size) {
+            value = value * 16777619u + 0x9E3779B9u;
+            bytes += static_cast<char>(value >> 24);
         }
-        if (withOldImage && folder[0] == L'b') {
+        entries.push_back({L"buttons/image" + std::to_wstring(number) + L".png", false, bytes});
+        if (withOldImage && number == pngCount / 2) {
             entries.push_back({L"buttons/sweeply.png", false, "an image from an earlier run"});
         }
     }
+    entries.push_back({L"defaults/", true, ""});
     entries.push_back({L"defaults/skin.ini", false, "[Info]\r\nName=nested, left alone\r\n"});
     entries.push_back({L"readme.txt", false, std::string(3000, 'r')});
     return entries;
@@ -40,8 +36,8 @@ bool WriteSkinArchive(const std::wstring& path, const std::vector<SkinEntry>& en
         const wchar_t* name = entry.name.c_str();
         ok = (entry.folder ? AddFolderEntry(writer, name)
               : entry.data.empty()
-                  ? (testing_support::WriteTextFile(empty, ""), AddFileEntry(writer, name,
-                                                                              empty.c_str()))
+                  ? (testing_support::WriteTextFile(empty, ""),
+                     AddFileEntry(writer, name, empty.c_str()))
                   : AddMemoryEntry(writer, name, entry.data.data(),
                                    static_cast<uint32_t>(entry.data.size()))) == ArchiveResult::Ok;
     }

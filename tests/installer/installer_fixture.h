@@ -35,9 +35,9 @@ struct SkinEntry {
     }
 };
 
-// A skin archive in the shape of Opera's: four folders of `pngCount` incompressible images in
-// all, a "skin.ini" with `skinIni` as its text, a nested "defaults/skin.ini", and `withOldImage`
-// an earlier "buttons/sweeply.png".
+// A skin archive in the shape of Opera's: a "skin.ini" with `skinIni` as its text, `pngCount`
+// incompressible images in a folder, `withOldImage` an earlier "buttons/sweeply.png" among them,
+// a nested "defaults/skin.ini" and a larger file.
 std::vector<SkinEntry> RealisticSkin(int pngCount, const std::string& skinIni, bool withOldImage);
 
 // Writes `entries` as a zip archive to `path` / reads every entry back, with the zip component.

@@ -22,7 +22,9 @@ class SkinUpdate : public ::testing::Test {
   protected:
     // Working folders an earlier run left behind are not this test's to count.
     void SetUp() override { ASSERT_TRUE(CreateDirectoryW(skinFolder_.c_str(), nullptr)); }
-    ArchiveResult Update() { return UpdateSkinArchive(skinPath_.c_str(), kImage, sizeof(kImage) - 1); }
+    ArchiveResult Update() {
+        return UpdateSkinArchive(skinPath_.c_str(), kImage, sizeof(kImage) - 1);
+    }
     // Rewrites every `from` in the archive's bytes as `to`: names the zip writer would not store.
     void Rewrite(const std::string& from, const std::string& to) {
         std::string bytes = ReadTextFile(skinPath_);
@@ -47,7 +49,8 @@ class SkinUpdate : public ::testing::Test {
 
 TEST_F(SkinUpdate, EveryEntryCarriedOverImagesSectionKeyReplacedImageLast) {
     const std::string ini =
-        "[Info]\r\nName=Standard\r\n[Images]\r\nBack=buttons/back.png\r\nSweeply=buttons/old.png\r\n"
+        "[Info]\r\nName=Standard\r\n[Images]\r\nBack=buttons/back.png\r\nSweeply=buttons/"
+        "old.png\r\n"
         "[Colors]\r\nText=0\r\n";
     std::vector<SkinEntry> old = RealisticSkin(240, ini, true);
     // A first entry of one byte: the working buffer starts empty.
@@ -107,7 +110,9 @@ TEST_F(SkinUpdate, FailuresLeaveTheArchiveAsItWas) {
         // The writer refuses an empty data block, so the update ends there.
         {"an empty file entry",
          {{L"skin.ini", false, "[Images]\r\n"}, {L"empty.png", false, ""}},
-         nullptr, false, ArchiveResult::BadArgument},
+         nullptr,
+         false,
+         ArchiveResult::BadArgument},
         {"held open without write sharing", skin, nullptr, true, ArchiveResult::WriteFailed},
         {"a name twice", twin(L"a.png"), nullptr, false, ArchiveResult::DamagedArchive},
         {"a leading slash", twin(L"/a.png"), nullptr, false, ArchiveResult::DamagedArchive},

@@ -34,11 +34,11 @@ std::wstring ReadValue(const wchar_t* key, const wchar_t* name) {
     }
     wchar_t value[1024] = L"";
     DWORD type = 0, size = sizeof(value) - sizeof(wchar_t);
-    LONG status = RegQueryValueExW(handle, name, nullptr, &type, reinterpret_cast<BYTE*>(value),
-                                   &size);
+    LONG status =
+        RegQueryValueExW(handle, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
     RegCloseKey(handle);
     return status != ERROR_SUCCESS ? L"<absent>"
-           : type == REG_DWORD     ? std::to_wstring(*reinterpret_cast<DWORD*>(value))
+           : type == REG_DWORD     ? std::to_wstring(value[0] | value[1] << 16)
                                    : std::wstring(value);
 }
 
@@ -47,8 +47,8 @@ std::wstring ReadShortcut(const std::wstring& path) {
     IShellLinkW* link = nullptr;
     IPersistFile* file = nullptr;
     wchar_t target[MAX_PATH] = L"?", arguments[MAX_PATH] = L"?";
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                   IID_IShellLinkW, reinterpret_cast<void**>(&link)))) {
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&link)))) {
         if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
             SUCCEEDED(file->Load(path.c_str(), STGM_READ))) {
             link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
