@@ -57,7 +57,9 @@ TEST_F(PluginStorage, SweeplyEmptiesBothFoldersAndLeavesTheirNeighbours) {
     EXPECT_TRUE(FileExists(local_ + L"\\Microsoft\\Silverlight\\is\\a1\\local.bin"));
 }
 
-TEST_F(PluginStorage, OnWindowsXpSilverlightIsEmptiedUnderLocalAppData) {
+// Flash Player's folder, on the way to the storage folder, replaced by a link to a folder elsewhere
+// (the storage folders lie where other programs can write): nothing behind the link is touched.
+TEST_F(PluginStorage, OnWindowsXpSilverlightIsEmptiedUnderLocalAppDataAndLinksStopTheWalk) {
     TempFolder temp;
     std::wstring program = temp / L"SweeplyOnXp.exe";
     ASSERT_TRUE(CopyFileW(BinPath(L"Sweeply.exe").c_str(), program.c_str(), FALSE));
@@ -65,34 +67,20 @@ TEST_F(PluginStorage, OnWindowsXpSilverlightIsEmptiedUnderLocalAppData) {
     ScopedRegistryText xp(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\SweeplyOnXp.exe",
                           L"Version", L"winxp");
     ASSERT_TRUE(xp.ready());
+    Plant(temp.path(), L"#SharedObjects\\precious.sol");
+    RemoveTree(flash_);
+    bool linked = MakeFolderLink(flash_, temp.path());
+    EXPECT_TRUE(linked) << "no way to make a folder link here";
 
-    RunResult run = RunProgram(Quote(program) + L" --sl", 60000);
+    RunResult run = RunProgram(Quote(program) + L" --lso --sl", 60000);
+    if (linked) {
+        RemoveFolderLink(flash_);
+    }
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0u);
-
     EXPECT_TRUE(IsEmptyFolder(local_ + L"\\Microsoft\\Silverlight"));
     EXPECT_TRUE(FileExists(localLow_ + L"\\Microsoft\\Silverlight\\is\\b2\\low.bin"));
-    // "--sl" alone leaves Flash Player's objects alone.
-    EXPECT_TRUE(FileExists(flash_ + L"\\#SharedObjects\\K7T2X9QA\\top.sol"));
-}
-
-// Silverlight's folder replaced by a link to a folder elsewhere (LocalLow is writable by
-// low-integrity programs): nothing behind the link is touched.
-TEST_F(PluginStorage, StorageFolderThatIsALinkIsNotFollowed) {
-    TempFolder temp;
-    std::wstring outside = temp / L"Documents";
-    ASSERT_TRUE(CreateDirectoryW(outside.c_str(), nullptr));
-    ASSERT_TRUE(WriteTextFile(outside + L"\\thesis.doc", "precious"));
-    std::wstring storage = localLow_ + L"\\Microsoft\\Silverlight";
-    RemoveTree(storage);
-    if (!MakeFolderLink(storage, outside)) {
-        GTEST_SKIP() << "no way to make a folder link here";
-    }
-
-    RunResult run = RunSweeply(L"--sl");
-    RemoveFolderLink(storage);
-    ASSERT_TRUE(run.finished);
-    EXPECT_EQ(ReadTextFile(outside + L"\\thesis.doc"), "precious");
+    EXPECT_TRUE(FileExists(temp / L"#SharedObjects\\precious.sol"));
 }
 
 }  // namespace

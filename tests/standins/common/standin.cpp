@@ -92,3 +92,20 @@ int StandinMessageLoop() {
     }
     return static_cast<int>(message.wParam);
 }
+
+void StandinPlace(HWND window, wchar_t* text, int chars) {
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    bool topmost = (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    swprintf(text, chars, L"at %ld,%ld size %ldx%ld topmost %d", rect.left, rect.top,
+             rect.right - rect.left, rect.bottom - rect.top, topmost ? 1 : 0);
+}
+
+int StandinDeleteFiles(const wchar_t* folder, const wchar_t* const* names) {
+    int removed = 0;
+    for (; *names != nullptr; ++names) {
+        wchar_t file[MAX_PATH];
+        removed += swprintf(file, MAX_PATH, L"%ls\\%ls", folder, *names) > 0 && DeleteFileW(file);
+    }
+    return removed;
+}

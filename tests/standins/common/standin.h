@@ -28,3 +28,9 @@ bool StandinRegisterClass(HINSTANCE instance,
 
 // Runs a message loop until WM_QUIT; returns its exit code.
 int StandinMessageLoop();
+
+// Where `window` lies, as "at x,y size wxh topmost 0|1", into `text` (128 characters or more).
+void StandinPlace(HWND window, wchar_t* text, int chars);
+
+// Deletes the files `names` (null-terminated list) in `folder`; returns how many went.
+int StandinDeleteFiles(const wchar_t* folder, const wchar_t* const* names);

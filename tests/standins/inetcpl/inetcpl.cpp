@@ -133,7 +133,6 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
 #ifndef INETCPL_WITHOUT_DIALOG_ENTRY
 // Shows the dialog modally on the calling thread and returns when it has closed.
 extern "C" __declspec(dllexport) BOOL WINAPI ShowDeleteBrowsingHistoryDialog(HWND owner) {
-    StandinLog(L"dialog entry thread %lu", GetCurrentThreadId());
     INT_PTR result = DialogBoxParamW(moduleInstance, MAKEINTRESOURCEW(IDD_DELETE_HISTORY), owner,
                                      DeleteHistoryProc, 0);
     StandinLog(L"dialog closed");
