@@ -64,7 +64,6 @@ class ToolbarPatch : public ::testing::Test {
 // and a second run replaces the key with the same text.
 TEST_F(ToolbarPatch, ButtonJoinsTheUsersEntriesOrOperasDefaults) {
     ScopedAppPath registration(kSweeply.c_str());
-    ASSERT_TRUE(registration.ready());
     const std::string button =
         "Button3001, \"Sweeply\"=\"Delete private data, , , \"Delete private data and erase the "
         "internet history and other tracks on your computer\", \"Sweeply\" & Click default "
@@ -101,10 +100,9 @@ TEST_F(ToolbarPatch, ButtonJoinsTheUsersEntriesOrOperasDefaults) {
         const std::wstring target = c.toOther ? other : L"standard_toolbar.ini";
         std::string text = ReadTextFile(Toolbar(target));
         EXPECT_EQ(Count(text, button), 1u) << text;
-        for (const char* entry :
-             {"Button0=\"Back\"", "Button1=\"Forward\"", "Button2=\"Reload\""}) {
-            EXPECT_EQ(Count(text, entry), c.copied ? 1u : 0u) << entry << "\n" << text;
-        }
+        EXPECT_EQ(Count(text, "Button0=\"Back\"\r\nButton1=\"Forward\"\r\nButton2=\"Reload\"\r\n"),
+                  c.copied ? 1u : 0u)
+            << text;
         EXPECT_EQ(Count(text, "Button0=\"Home\""), c.copied ? 0u : 1u) << text;
         if (c.other != nullptr && !c.toOther) {
             EXPECT_EQ(ReadTextFile(Toolbar(other)), c.other);
