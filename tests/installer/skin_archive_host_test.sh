@@ -38,6 +38,6 @@ cmp -s "$skin" "$work/standard_skin.zip" || fail "a failed write changed the old
 [[ $(ls "$opera/skin") == standard_skin.zip ]] ||
     fail "left in the skin folder: $(ls "$opera/skin")"
 "$wine_run" "$bin/SweeplyOpera.exe" || fail "SweeplyOpera.exe ended with exit code $?"
-unzip -tq "$skin" && unzip -l "$skin" | grep -q ' buttons/sweeply\.png$' ||
-    fail "no button image in a sound archive"
+unzip -tq "$skin" && [[ $(unzip -Z1 "$skin" | tail -n 1) == buttons/sweeply.png ]] ||
+    fail "the button image is not the last entry of a sound archive"
 echo "skin archive checks passed"
