@@ -1,9 +1,10 @@
 // Stand-in for CCleaner. With "/AUTO" it cleans its target and ends; otherwise it shows its
 // window and stays until told to close: for version 2 the window the runner drives ("Piriform
 // CCleaner", a "#32770" page with buttons in the version's order and a tab control), for any
-// other version one without that page. It logs every press, tab change and close.
-// Switches (SWEEPLY_STANDIN_CCLEANER_*): AUTO_MS, WORK_MS (how long a run takes), TARGET (file
-// a run deletes as it begins), WIDE_TABS (x 70 still hits the first tab), QUIT_WHILE_WORKING.
+// other version one without that page. It logs every press (with where its window is), tab
+// change and close.
+// Switches (SWEEPLY_STANDIN_CCLEANER_*): WORK_MS (how long a run takes), TARGET (file a run
+// deletes as it begins), WIDE_TABS (x 70 still hits the first tab), QUIT_WHILE_WORKING.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -15,37 +16,17 @@
 
 namespace {
 
-struct ButtonInfo {
-    const wchar_t* text;
-    int id;
-};
-
-constexpr int kRunId = 1003;
+constexpr int kRunId = 1009;
 constexpr int kWorkTimer = 1;
-#if CCLEANER_MINOR == 0
 // Version x.0 has one button more in front of the run button.
-constexpr ButtonInfo kButtons[] = {{L"Options", 1001},
-                                   {L"Analyze", 1002},
-                                   {L"Run Cleaner", kRunId}};
-#else
-constexpr ButtonInfo kButtons[] = {{L"Analyze", 1002},
-                                   {L"Run Cleaner", kRunId},
-                                   {L"Options", 1001}};
-#endif
+constexpr const wchar_t* kButtons[] = {CCLEANER_MINOR == 0 ? L"Options" : L"Analyze",
+                                       CCLEANER_MINOR == 0 ? L"Analyze" : L"Run Cleaner",
+                                       CCLEANER_MINOR == 0 ? L"Run Cleaner" : L"Options"};
 
 HWND mainWindow = nullptr;
 HWND tabs = nullptr;
 HWND runButton = nullptr;
 WNDPROC tabsOriginalProc = nullptr;
-
-const wchar_t* ButtonText(int id) {
-    for (const ButtonInfo& button : kButtons) {
-        if (button.id == id) {
-            return button.text;
-        }
-    }
-    return L"?";
-}
 
 void CleanTarget() {
     wchar_t target[MAX_PATH];
@@ -60,37 +41,16 @@ void CALLBACK AutomaticRunDone(HWND, UINT, UINT_PTR, DWORD) {
     PostQuitMessage(0);
 }
 
-void LogWindowPlacement() {
-    RECT rect{};
-    GetWindowRect(mainWindow, &rect);
-    bool topmost = (GetWindowLongW(mainWindow, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-    StandinLog(L"window visible %d at %ld,%ld size %ldx%ld topmost %d",
-               IsWindowVisible(mainWindow) ? 1 : 0, rect.left, rect.top, rect.right - rect.left,
-               rect.bottom - rect.top, topmost ? 1 : 0);
-}
-
 LRESULT CALLBACK TabsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_LBUTTONDOWN) {
-        StandinLog(L"tab click %d,%d", static_cast<int>(static_cast<short>(LOWORD(lParam))),
-                   static_cast<int>(static_cast<short>(HIWORD(lParam))));
+        StandinLog(L"tab click %d,%d", static_cast<short>(LOWORD(lParam)),
+                   static_cast<short>(HIWORD(lParam)));
     }
     return CallWindowProcW(tabsOriginalProc, window, message, wParam, lParam);
 }
 
-void OnPress(HWND page, int id) {
-    int tab = static_cast<int>(SendMessageW(tabs, TCM_GETCURSEL, 0, 0));
-    StandinLog(L"pressed %ls on tab %d", ButtonText(id), tab);
-    if (id != kRunId) {
-        return;
-    }
-    LogWindowPlacement();
-    EnableWindow(runButton, FALSE);
-    CleanTarget();
-    SetTimer(page, kWorkTimer, StandinNumber(L"CCLEANER_WORK_MS", 1500), nullptr);
-}
-
 // A press counts only as a button sends it: its identifier with BN_CLICKED, from the button
-// window that carries that identifier on the page.
+// window that carries that identifier on the page. A run press also logs where the window is.
 void OnCommand(HWND page, WPARAM wParam, LPARAM lParam) {
     int id = LOWORD(wParam);
     HWND from = reinterpret_cast<HWND>(lParam);
@@ -99,7 +59,18 @@ void OnCommand(HWND page, WPARAM wParam, LPARAM lParam) {
         StandinLog(L"unreadable command %d code %d", id, HIWORD(wParam));
         return;
     }
-    OnPress(page, id);
+    wchar_t text[32];
+    GetWindowTextW(from, text, 32);
+    StandinLog(L"pressed %ls on tab %d", text, static_cast<int>(TabCtrl_GetCurSel(tabs)));
+    if (id != kRunId) {
+        return;
+    }
+    wchar_t place[128];
+    StandinPlace(mainWindow, place, 128);
+    StandinLog(L"window visible %d %ls", IsWindowVisible(mainWindow) ? 1 : 0, place);
+    EnableWindow(runButton, FALSE);
+    CleanTarget();
+    SetTimer(page, kWorkTimer, StandinNumber(L"CCLEANER_WORK_MS", 300), nullptr);
 }
 
 void OnWorkDone(HWND page) {
@@ -114,28 +85,22 @@ void OnWorkDone(HWND page) {
 }
 
 void CreatePageControls(HWND page) {
-    int x = 10;
-    for (const ButtonInfo& info : kButtons) {
+    for (int i = 0; i < 3; ++i) {
+        int id = wcscmp(kButtons[i], L"Run Cleaner") == 0 ? kRunId : 1001 + i;
         HWND button = CreateWindowExW(
-            0, L"Button", info.text, WS_CHILD | WS_VISIBLE, x, 240, 100, 28, page,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(info.id)), nullptr, nullptr);
-        if (info.id == kRunId) {
-            runButton = button;
-        }
-        x += 110;
+            0, L"Button", kButtons[i], WS_CHILD | WS_VISIBLE, 10 + 110 * i, 240, 100, 28, page,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+        runButton = id == kRunId ? button : runButton;
     }
     tabs = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | TCS_FIXEDWIDTH, 10, 10,
                            400, 220, page, reinterpret_cast<HMENU>(2000), nullptr, nullptr);
-    const wchar_t* names[] = {L"Windows", L"Applications"};
+    wchar_t names[][16] = {L"Windows", L"Applications"};
     for (int i = 0; i < 2; ++i) {
-        TCITEMW item{};
-        item.mask = TCIF_TEXT;
-        item.pszText = const_cast<wchar_t*>(names[i]);
-        SendMessageW(tabs, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
+        TCITEMW item{TCIF_TEXT, 0, 0, names[i]};
+        TabCtrl_InsertItem(tabs, i, &item);
     }
     // Narrow tabs put x 70 on the second tab; wide ones need the click at x 100.
-    int width = StandinFlag(L"CCLEANER_WIDE_TABS") ? 90 : 60;
-    SendMessageW(tabs, TCM_SETITEMSIZE, 0, MAKELPARAM(width, 20));
+    TabCtrl_SetItemSize(tabs, StandinFlag(L"CCLEANER_WIDE_TABS") ? 90 : 60, 20);
     tabsOriginalProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(tabs, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TabsProc)));
 }
@@ -153,8 +118,7 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
             return TRUE;
         case WM_NOTIFY:
             if (reinterpret_cast<NMHDR*>(lParam)->code == TCN_SELCHANGE) {
-                StandinLog(L"tab selected %d",
-                           static_cast<int>(SendMessageW(tabs, TCM_GETCURSEL, 0, 0)));
+                StandinLog(L"tab selected %d", static_cast<int>(TabCtrl_GetCurSel(tabs)));
             }
             return TRUE;
         default:
@@ -163,29 +127,25 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_CLOSE:
-            StandinLog(L"closed");
-            DestroyWindow(window);
-            return 0;
-        case WM_DESTROY:
-            PostQuitMessage(0);
-            return 0;
-        default:
-            return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_CLOSE) {
+        StandinLog(L"closed");
+        DestroyWindow(window);
+        return 0;
     }
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
-// An empty child dialog: DLGTEMPLATE followed by no menu, the default class and an empty title.
-struct PageTemplate {
-    DLGTEMPLATE header;
-    WORD menu;
-    WORD windowClass;
-    WORD title;
-};
-
-// Version 2's page: a child dialog with an empty title, holding the buttons and the tabs.
+// Version 2's page: a child dialog with an empty title (no menu, the default class), holding the
+// buttons and the tabs.
 bool CreatePage(HINSTANCE instance) {
+    struct PageTemplate {
+        DLGTEMPLATE header;
+        WORD menu, windowClass, title;
+    };
     alignas(DWORD) PageTemplate page{};
     page.header.style = WS_CHILD | WS_VISIBLE | DS_CONTROL;
     page.header.cx = 300;
@@ -200,16 +160,12 @@ bool CreateMainWindow(HINSTANCE instance, int show) {
     }
     mainWindow = CreateWindowExW(0, kClass, L"Piriform CCleaner", WS_OVERLAPPEDWINDOW, 40, 40, 500,
                                  360, nullptr, nullptr, instance, nullptr);
-    if (mainWindow == nullptr) {
-        return false;
-    }
     // Other versions lay out their window in a way of their own, which Sweeply does not know:
     // nothing of version 2's page is there to be driven.
-    if (CCLEANER_MAJOR == 2 && !CreatePage(instance)) {
+    if (mainWindow == nullptr || (CCLEANER_MAJOR == 2 && !CreatePage(instance))) {
         return false;
     }
     ShowWindow(mainWindow, show);
-    StandinLog(L"window %ls", IsWindowVisible(mainWindow) ? L"shown" : L"hidden");
     return true;
 }
 
@@ -239,7 +195,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR parameters, int show) {
     if (automatic) {
         // A message queue, as the real program has, so that starters waiting for input idle
         // see it ready.
-        SetTimer(nullptr, 0, StandinNumber(L"CCLEANER_AUTO_MS", 300), AutomaticRunDone);
+        SetTimer(nullptr, 0, 300, AutomaticRunDone);
         return StandinMessageLoop();
     }
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES};

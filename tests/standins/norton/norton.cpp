@@ -5,9 +5,5 @@
 #include "tests/standins/norton/norton_windows.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    if (!CreateNortonWindows(instance)) {
-        StandinLog(L"windows failed");
-        return 1;
-    }
-    return StandinMessageLoop();
+    return CreateNortonWindows(instance) ? StandinMessageLoop() : 1;
 }

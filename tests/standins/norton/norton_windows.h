@@ -7,7 +7,6 @@
 
 // Creates the main window (and the pop-up when asked) on the calling thread, which must then run
 // a message loop; the loop ends when the main window is closed. False when a window could not be
-// made. Switches (SWEEPLY_STANDIN_NORTON_*): TITLE (main window title), POPUP, NO_DIALOG,
-// DIALOG_MS (delay before the dialog opens), WHITE_MS (content turns white), WHITE_UNTIL_MS
-// (content grey again), NEVER_WHITE.
+// made. Switches (SWEEPLY_STANDIN_NORTON_*): TITLE (main window title), POPUP, DIALOG_MS (delay
+// before the dialog opens), WHITE_MS (content ready), WHITE_UNTIL_MS (content busy again).
 [[nodiscard]] bool CreateNortonWindows(HINSTANCE instance);
