@@ -79,11 +79,16 @@ TEST(ZipWriter, InnerArchivesAreStoredAllElseIsALevelEightStreamNamesTakeForward
         const char* given;
         const char* stored;
         bool kept;
-    } names[] = {{"x.zip", "x.zip", true},   {"X.ZiP", "X.ZiP", true},
-                 {"lib\\a.JAR", "lib/a.JAR", true}, {"a.zipx", "a.zipx", false},
-                 {"noext", "noext", false},  {"zip", "zip", false},
-                 {".jar", ".jar", true},     {"a.zip/b", "a.zip/b", false},
-                 {"buttons", "buttons/", true}, {"buttons/", "buttons/", true},
+    } names[] = {{"x.zip", "x.zip", true},
+                 {"X.ZiP", "X.ZiP", true},
+                 {"lib\\a.JAR", "lib/a.JAR", true},
+                 {"a.zipx", "a.zipx", false},
+                 {"noext", "noext", false},
+                 {"zip", "zip", false},
+                 {".jar", ".jar", true},
+                 {"a.zip/b", "a.zip/b", false},
+                 {"buttons", "buttons/", true},
+                 {"buttons/", "buttons/", true},
                  {"buttons\\", "buttons/", true}};
     std::vector<std::pair<std::string, Bytes>> entries;
     for (size_t i = 0; i < std::size(names); ++i) {
