@@ -1,5 +1,5 @@
 // SweeplyOpera's whole run, in process, against Opera installations laid out in the prefix. The
-// real program is run end to end by the host checks and by the setup's test.
+// real program is run end to end by the setup's test and by the host checks.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
@@ -15,117 +15,76 @@ namespace {
 
 using namespace testing_support;
 using namespace installer_fixture;
-using opera_fixture::OperaInstallation;
-using opera_fixture::OperaSetup;
 
-constexpr char kDefaults[] = "[Document Toolbar.content]\r\nButton0=\"Back\"\r\n";
-
-// An Opera installation with default toolbar, skin archive and the App Paths registration.
-class InstallRun : public ::testing::Test {
-  protected:
-    void Lay(OperaInstallation& opera, bool registerStart = true) {
-        ASSERT_TRUE(opera.ready());
-        if (registerStart) {
-            ASSERT_TRUE(opera.RegisterCommandLine(opera_fixture::kCommandLineV2, true, L""));
-        }
-        std::wstring program = opera.programDir();
-        ASSERT_TRUE(CreateDirectoryW((program + L"\\ui").c_str(), nullptr));
-        ASSERT_TRUE(WriteTextFile(program + L"\\ui\\standard_toolbar.ini", kDefaults));
-        ASSERT_TRUE(CreateDirectoryW((program + L"\\skin").c_str(), nullptr));
-        skinPath_ = program + L"\\skin\\standard_skin.zip";
-        skin_ = RealisticSkin(40, "[Images]\r\nBack=buttons/back.png\r\n", false);
-        ASSERT_TRUE(WriteSkinArchive(skinPath_, skin_));
-        skinBytes_ = ReadTextFile(skinPath_);
-        toolbarPath_ = opera.profileDir() + L"\\toolbar\\standard_toolbar.ini";
+// A whole run, and runs that stop early and change nothing after the failed step: no Opera
+// registered (Opera 9.27 stops at the same step: its version gate is LocateOpera's, tested with
+// it), no default toolbar, or no button image in the module (this test program carries none).
+// The Internet cache folder is the user's: no run writes a file that a name there leads to (a
+// second name of a file elsewhere, as a hard link gives it), and the skin takes the image from
+// SweeplyOpera.exe's resource, not from the file written there.
+TEST(InstallRun, WholeRunOrAFailedStepLeavingWhatFollowsUntouched) {
+    ScopedAppPath registration(L"C:\\Program Files\\Sweeply\\Sweeply.exe");
+    HMODULE resources =
+        LoadLibraryExW(BinPath(L"SweeplyOpera.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC found = FindResourceW(resources, kButtonImageResource, MAKEINTRESOURCEW(10));
+    const char* data = static_cast<const char*>(LockResource(LoadResource(resources, found)));
+    ASSERT_NE(data, nullptr);
+    const std::string buttonImage(data, SizeofResource(resources, found));
+    const std::vector<SkinEntry> skin = RealisticSkin(40, "[Images]\r\n", false);
+    TempFolder elsewhere;
+    const std::wstring cache = SpecialFolder(CSIDL_INTERNET_CACHE) + L"\\";
+    const std::wstring image = L"2963edc3-e519-4153-a191-18f2e5fc1401";
+    for (const std::wstring& name : {image, std::wstring(L"skin.ini")}) {
+        DeleteFileW((cache + name).c_str());
+        ASSERT_TRUE(WriteTextFile(elsewhere / name, "precious"));
+        ASSERT_TRUE(CreateHardLinkW((cache + name).c_str(), (elsewhere / name).c_str(), nullptr));
     }
-
-    // SweeplyOpera.exe's own resources, for in-process runs that need the button image.
-    HMODULE ProgramResources() {
-        if (resources_ == nullptr) {
-            resources_ = LoadLibraryExW(BinPath(L"SweeplyOpera.exe").c_str(), nullptr,
-                                        LOAD_LIBRARY_AS_DATAFILE);
-        }
-        return resources_;
-    }
-    std::string ButtonImage() {
-        HRSRC found = FindResourceW(resources_, kButtonImageResource, MAKEINTRESOURCEW(10));
-        const char* data = static_cast<const char*>(LockResource(LoadResource(resources_, found)));
-        return data ? std::string(data, SizeofResource(resources_, found)) : std::string();
-    }
-    void TearDown() override {
-        if (resources_ != nullptr) {
-            FreeLibrary(resources_);
-        }
-    }
-
-    ScopedAppPath registration_{L"C:\\Program Files\\Sweeply\\Sweeply.exe"};
-    HMODULE resources_ = nullptr;
-    std::wstring skinPath_;
-    std::wstring toolbarPath_;
-    std::vector<SkinEntry> skin_;
-    std::string skinBytes_;
-};
-
-// A run that stops early changes nothing after the failed step: no Opera registered (Opera 9.27
-// stops at the same step: its version gate is LocateOpera's, tested with it), no default toolbar,
-// or no button image in the module (this test program carries none).
-TEST_F(InstallRun, AFailedStepLeavesWhatFollowsUntouched) {
     const struct {
         const char* name;
-        bool registered;
-        bool defaults;
-        bool image;
-        bool toolbar;  // the toolbar gets the button
+        bool registered, defaults, image;
+        bool toolbar, skin;  // the toolbar gets the button; the skin and the cache the image
     } cases[] = {
-        {"no Opera", false, true, true, false},
-        {"no default toolbar", true, false, true, false},
-        {"no button image", true, true, false, true},
+        {"no Opera", false, true, true, false, false},
+        {"no default toolbar", true, false, true, false, false},
+        {"no button image", true, true, false, true, false},
+        {"a whole run, multi-user", true, true, true, true, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        OperaInstallation opera;
-        Lay(opera, c.registered);
-        if (!c.defaults) {
-            ASSERT_TRUE(DeleteFileW((opera.programDir() + L"\\ui\\standard_toolbar.ini").c_str()));
-        }
-        EXPECT_EQ(RunOperaInstaller(c.image ? ProgramResources() : GetModuleHandleW(nullptr)), 0);
-        EXPECT_EQ(ReadTextFile(toolbarPath_).find("Button3001, \"Sweeply\"=") != std::string::npos,
-                  c.toolbar);
-        EXPECT_EQ(FileExists(opera.profileDir() + L"\\toolbar"), c.registered);
-        EXPECT_EQ(ReadTextFile(skinPath_), skinBytes_);
-    }
-}
+        opera_fixture::OperaSetup setup;
+        setup.multiUser = c.skin ? 1 : 0;
+        opera_fixture::OperaInstallation opera(setup);
+        ASSERT_TRUE(opera.ready());
+        ASSERT_TRUE(!c.registered ||
+                    opera.RegisterCommandLine(opera_fixture::kCommandLineV2, true, L""));
+        const std::wstring program = opera.programDir();
+        ASSERT_TRUE(!c.defaults || (MakeFolders(program + L"\\ui") &&
+                                    WriteTextFile(program + L"\\ui\\standard_toolbar.ini",
+                                                  "[Document Toolbar.content]\r\nButton0=1\r\n")));
+        const std::wstring skinPath = program + L"\\skin\\standard_skin.zip";
+        ASSERT_TRUE(MakeFolders(program + L"\\skin") && WriteSkinArchive(skinPath, skin));
 
-// The Internet cache folder is the user's: the elevated run writes no file that a name there
-// leads to (a second name of a file elsewhere, as a hard link gives it), and the skin takes the
-// image from the resource, not from the file it wrote there.
-TEST_F(InstallRun, MultiUserRunInstallsTheResourceImageWritingNothingThroughTheCacheFolder) {
-    OperaSetup setup;
-    setup.multiUser = 1;
-    OperaInstallation opera(setup);
-    Lay(opera);
-    TempFolder elsewhere;
-    const std::wstring cache = SpecialFolder(CSIDL_INTERNET_CACHE) + L"\\";
-    const std::wstring image = cache + L"2963edc3-e519-4153-a191-18f2e5fc1401";
-    std::vector<std::wstring> victims;
-    for (const std::wstring& name : {image, cache + L"skin.ini"}) {
-        victims.push_back(elsewhere / name.substr(name.rfind(L'\\') + 1));
-        DeleteFileW(name.c_str());
-        ASSERT_TRUE(WriteTextFile(victims.back(), "precious"));
-        ASSERT_TRUE(CreateHardLinkW(name.c_str(), victims.back().c_str(), nullptr));
+        EXPECT_EQ(RunOperaInstaller(c.image ? resources : GetModuleHandleW(nullptr)), 0);
+        const std::wstring toolbar = opera.profileDir() + L"\\toolbar";
+        EXPECT_EQ(ReadTextFile(toolbar + L"\\standard_toolbar.ini").find("Button3001") !=
+                      std::string::npos,
+                  c.toolbar);
+        EXPECT_EQ(FileExists(toolbar), c.registered);
+        std::vector<SkinEntry> expected = skin, now;
+        if (c.skin) {
+            expected[0].data = "[Images]\r\nSweeply=buttons/sweeply.png\r\n";
+            expected.push_back({L"buttons/sweeply.png", false, buttonImage});
+        }
+        ASSERT_TRUE(ReadSkinArchive(skinPath, &now));
+        EXPECT_EQ(now, expected);
+        EXPECT_FALSE(now.back().fromFile) << "added from a file, not from memory";
+        EXPECT_EQ(ReadTextFile(cache + image), c.skin ? buttonImage : "precious");
+        EXPECT_EQ(ReadTextFile(elsewhere / image), "precious");
+        EXPECT_EQ(ReadTextFile(elsewhere / L"skin.ini"), "precious");
     }
-    EXPECT_EQ(RunOperaInstaller(ProgramResources()), 0);
-    std::vector<SkinEntry> now;
-    ASSERT_TRUE(ReadSkinArchive(skinPath_, &now));
-    ASSERT_EQ(now.size(), skin_.size() + 1);
-    EXPECT_EQ(now.back().name, L"buttons/sweeply.png");
-    EXPECT_EQ(now.back().data, ButtonImage());
-    EXPECT_EQ(now.back().attributes, 0u) << "added from a file, not from memory";
-    EXPECT_EQ(ReadTextFile(image), ButtonImage());
-    for (const std::wstring& victim : victims) {
-        EXPECT_EQ(ReadTextFile(victim), "precious") << Narrow(victim);
-    }
+    DeleteFileW((cache + image).c_str());
     DeleteFileW((cache + L"skin.ini").c_str());
+    FreeLibrary(resources);
 }
 
 }  // namespace

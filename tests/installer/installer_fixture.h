@@ -1,10 +1,10 @@
 // What the installer's tests lay out besides an Opera installation: the App Paths registration
-// of Sweeply.exe, skin archives made and read back with the zip component, and file contents.
+// of Sweeply.exe, and skin archives made and read back with the zip component.
 #pragma once
 
 #include <windows.h>
 
-#include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -15,36 +15,36 @@ namespace installer_fixture {
 constexpr wchar_t kAppPathsKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Sweeply.exe";
 
-// HKLM "...\App Paths\Sweeply.exe" with `path` as its default value while in scope; an earlier
-// registration is given back afterwards.
-class ScopedAppPath : public testing_support::ScopedRegistryText {
-  public:
-    explicit ScopedAppPath(const std::wstring& path)
-        : ScopedRegistryText(HKEY_LOCAL_MACHINE, kAppPathsKey, nullptr, path.c_str()) {}
+// HKLM "...\App Paths\Sweeply.exe" with `path` (none for null) as its default value while in
+// scope; an earlier registration is given back afterwards.
+struct ScopedAppPath : testing_support::ScopedRegistryText {
+    explicit ScopedAppPath(const wchar_t* path)
+        : ScopedRegistryText(HKEY_LOCAL_MACHINE, kAppPathsKey, nullptr, path) {}
 };
 
 struct SkinEntry {
     std::wstring name;
     bool folder = false;
     std::string data;
-    uint32_t attributes = 0;  // as the zip reader gives them; not compared
+    bool fromFile = false;  // the zip reader's attributes say so; not compared
     bool operator==(const SkinEntry& other) const {
         return name == other.name && folder == other.folder && data == other.data;
     }
+    friend void PrintTo(const SkinEntry& entry, std::ostream* out) {
+        *out << testing_support::Narrow(entry.name) << " (" << entry.data.size() << " bytes)";
+    }
 };
 
-// A skin archive in the shape of Opera's: folders, `pngCount` small images, a "skin.ini" with
-// `skinIni` as its text, a nested "defaults/skin.ini", and `withOldImage` an earlier
-// "buttons/sweeply.png".
+// A skin archive in the shape of Opera's: a "skin.ini" with `skinIni` as its text, `pngCount`
+// incompressible images in a folder, `withOldImage` an earlier "buttons/sweeply.png" among them,
+// a nested "defaults/skin.ini" and a larger file.
 std::vector<SkinEntry> RealisticSkin(int pngCount, const std::string& skinIni, bool withOldImage);
 
-// Writes `entries` as a zip archive (with the zip writer) to `path`.
+// Writes `entries` as a zip archive to `path` / reads every entry back, with the zip component.
 bool WriteSkinArchive(const std::wstring& path, const std::vector<SkinEntry>& entries);
-
-// Reads every entry back (with the zip reader); false when the archive cannot be read.
 bool ReadSkinArchive(const std::wstring& path, std::vector<SkinEntry>* entries);
 
-// Files in `folder` (names only), for checks that nothing was left behind.
-std::vector<std::wstring> ListFolder(const std::wstring& folder);
+// Names in `folder` that begin with `prefix`, sorted: what a run left behind.
+std::vector<std::wstring> ListFolder(const std::wstring& folder, const std::wstring& prefix = L"");
 
 }  // namespace installer_fixture

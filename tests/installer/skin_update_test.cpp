@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
-#include <algorithm>
-#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -20,168 +18,135 @@ using namespace installer_fixture;
 
 constexpr char kImage[] = "\x89PNG\r\n\x1a\nthe new button image";
 
-// Working folders of the skin.ini edit in the system's temporary folder.
-std::vector<std::wstring> WorkingFolders() {
-    std::vector<std::wstring> found;
-    for (const std::wstring& name : ListFolder(SpecialFolder(CSIDL_WINDOWS) + L"\\Temp")) {
-        if (name.rfind(kAdminFolderPrefix, 0) == 0) {
-            found.push_back(name);
-        }
-    }
-    std::sort(found.begin(), found.end());
-    return found;
-}
-
 class SkinUpdate : public ::testing::Test {
   protected:
-    // Those an earlier run left behind are not this test's to count.
-    void SetUp() override {
-        ASSERT_TRUE(CreateDirectoryW(SkinFolder().c_str(), nullptr));
-        workingFolders_ = WorkingFolders();
-    }
-    std::wstring SkinFolder() { return root_ / L"skin"; }
-    std::wstring SkinPath() { return root_ / L"skin\\standard_skin.zip"; }
+    // Working folders an earlier run left behind are not this test's to count.
+    void SetUp() override { ASSERT_TRUE(CreateDirectoryW(skinFolder_.c_str(), nullptr)); }
     ArchiveResult Update() {
-        return UpdateSkinArchive(SkinPath().c_str(), kImage, sizeof(kImage) - 1);
+        return UpdateSkinArchive(skinPath_.c_str(), kImage, sizeof(kImage) - 1);
     }
-
-    // The entries the rebuilt archive must hold: the old ones without an earlier image, the
-    // given skin.ini text, the new image last.
-    static std::vector<SkinEntry> Expected(std::vector<SkinEntry> old, const std::string& ini) {
-        std::vector<SkinEntry> expected;
-        for (SkinEntry& entry : old) {
-            if (entry.name == L"buttons/sweeply.png") {
-                continue;
-            }
-            if (entry.name == L"skin.ini") {
-                entry.data = ini;
-            }
-            expected.push_back(entry);
+    // Rewrites every `from` in the archive's bytes as `to`: names the zip writer would not store.
+    void Rewrite(const std::string& from, const std::string& to) {
+        std::string bytes = ReadTextFile(skinPath_);
+        for (size_t at = bytes.find(from); at != std::string::npos; at = bytes.find(from, at)) {
+            bytes.replace(at, from.size(), to);
         }
-        expected.push_back({L"buttons/sweeply.png", false, kImage});
-        return expected;
-    }
-
-    void ExpectUnchanged(const std::string& before) {
-        EXPECT_EQ(ReadTextFile(SkinPath()), before);
-        ExpectNothingLeft();
+        ASSERT_TRUE(WriteTextFile(skinPath_, bytes));
     }
     void ExpectNothingLeft() {
-        EXPECT_EQ(ListFolder(SkinFolder()), std::vector<std::wstring>{L"standard_skin.zip"})
+        EXPECT_EQ(ListFolder(skinFolder_), std::vector<std::wstring>{L"standard_skin.zip"})
             << "a temporary file was left";
-        EXPECT_EQ(WorkingFolders(), workingFolders_) << "a working folder was left";
+        EXPECT_EQ(ListFolder(temp_, kAdminFolderPrefix), workingFolders_)
+            << "a working folder was left";
     }
 
     TempFolder root_;
-    std::vector<std::wstring> workingFolders_;
+    const std::wstring skinFolder_ = root_ / L"skin";
+    const std::wstring skinPath_ = skinFolder_ + L"\\standard_skin.zip";
+    const std::wstring temp_ = SpecialFolder(CSIDL_WINDOWS) + L"\\Temp";
+    const std::vector<std::wstring> workingFolders_ = ListFolder(temp_, kAdminFolderPrefix);
 };
 
 TEST_F(SkinUpdate, EveryEntryCarriedOverImagesSectionKeyReplacedImageLast) {
-    std::vector<SkinEntry> old =
-        RealisticSkin(240,
-                      "[Info]\r\nName=Standard\r\n\r\n[Images]\r\nBack=buttons/back.png\r\n"
-                      "Sweeply=buttons/old.png\r\n\r\n[Colors]\r\nText=0\r\n",
-                      true);
+    const std::string ini =
+        "[Info]\r\nName=Standard\r\n[Images]\r\nBack=buttons/back.png\r\nSweeply=buttons/"
+        "old.png\r\n"
+        "[Colors]\r\nText=0\r\n";
+    std::vector<SkinEntry> old = RealisticSkin(240, ini, true);
+    // A first entry of one byte: the working buffer starts empty.
+    old.insert(old.begin(), {L"tiny.txt", false, "x"});
     old.push_back({L"notes/", false, "a file's bytes under a folder's name"});
-    // A folder marked by its attribute alone: its stored name loses the slash.
     old.push_back({L"flag/", true, ""});
-    ASSERT_TRUE(WriteSkinArchive(SkinPath(), old));
-    std::string bytes = ReadTextFile(SkinPath());
-    for (size_t at = bytes.find("flag/"); at != std::string::npos; at = bytes.find("flag/")) {
-        bytes.replace(at, 5, "flags");
-    }
-    ASSERT_TRUE(WriteTextFile(SkinPath(), bytes));
-    old.back().name = L"flags/";  // as the new archive names it
+    ASSERT_TRUE(WriteSkinArchive(skinPath_, old));
+    // A folder marked by its attribute alone: the new archive names it with the slash.
+    Rewrite("flag/", "flags");
+    old.back().name = L"flags/";
 
     ASSERT_EQ(Update(), ArchiveResult::Ok);
     std::vector<SkinEntry> first;
-    ASSERT_TRUE(ReadSkinArchive(SkinPath(), &first));
-    ASSERT_FALSE(first.empty());
-    const std::string ini = first.front().data;
-    EXPECT_NE(ini.find("[Images]\r\nBack=buttons/back.png\r\nSweeply=buttons/sweeply.png\r\n"),
-              std::string::npos)
-        << ini;
-    EXPECT_EQ(ini.find("old.png"), std::string::npos);
-    EXPECT_NE(ini.find("[Colors]\r\nText=0"), std::string::npos) << ini;
-    EXPECT_EQ(first, Expected(old, ini));
+    ASSERT_TRUE(ReadSkinArchive(skinPath_, &first));
+    // The old entries in order without the earlier image, skin.ini edited, the new image last.
+    std::vector<SkinEntry> expected;
+    for (SkinEntry entry : old) {
+        if (entry.name == L"skin.ini") {
+            entry.data.replace(ini.find("old"), 3, "sweeply");
+        }
+        if (entry.name != L"buttons/sweeply.png") {
+            expected.push_back(entry);
+        }
+    }
+    expected.push_back({L"buttons/sweeply.png", false, kImage});
+    EXPECT_EQ(first, expected);
 
     // A second run drops the first run's image and gives the same archive contents.
     ASSERT_EQ(Update(), ArchiveResult::Ok);
     std::vector<SkinEntry> second;
-    ASSERT_TRUE(ReadSkinArchive(SkinPath(), &second));
+    ASSERT_TRUE(ReadSkinArchive(skinPath_, &second));
     EXPECT_EQ(second, first);
     ExpectNothingLeft();
 }
 
-TEST_F(SkinUpdate, SkinIniWithoutImagesSectionGetsOneTakenWholeThoughLargerThanTheBuffer) {
-    // The working buffer is twice the largest entry met; a short skin.ini more than doubles
-    // with the edit, so the edited text no longer fits the buffer it came from.
-    std::vector<SkinEntry> old = {{L"a.png", false, "x"}, {L"skin.ini", false, "[A]\r\n"}};
-    ASSERT_TRUE(WriteSkinArchive(SkinPath(), old));
-
-    ASSERT_EQ(Update(), ArchiveResult::Ok);
-    std::vector<SkinEntry> now;
-    ASSERT_TRUE(ReadSkinArchive(SkinPath(), &now));
-    ASSERT_EQ(now.size(), 3u);
-    // Taken whole: from the start of the old text to the end of the key written last.
-    const std::string tail = "[Images]\r\nSweeply=buttons/sweeply.png\r\n";
-    EXPECT_EQ(now[1].data.rfind("[A]\r\n", 0), 0u);
-    ASSERT_GT(now[1].data.size(), tail.size());
-    EXPECT_EQ(now[1].data.substr(now[1].data.size() - tail.size()), tail);
-}
-
-TEST_F(SkinUpdate, ArchiveHeldOpenWithoutWriteSharingStaysAsItWas) {
-    ASSERT_TRUE(WriteSkinArchive(SkinPath(), RealisticSkin(40, "[Images]\r\n", false)));
-    std::string before = ReadTextFile(SkinPath());
-    // As a running Opera holds its skin: reading, others may only read.
-    HANDLE held = CreateFileW(SkinPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    ArchiveResult result = Update();
-    CloseHandle(held);
-
-    EXPECT_EQ(result, ArchiveResult::WriteFailed);
-    ExpectUnchanged(before);
-}
-
-TEST_F(SkinUpdate, TwoEntriesThatWouldBecomeOneNameRefuseTheUpdate) {
+// Each failure leaves the old archive (or its absence) as it was, and nothing beside it.
+TEST_F(SkinUpdate, FailuresLeaveTheArchiveAsItWas) {
     // Each twin comes out of the reader, or would go into the new archive, under the name of an
     // entry before it ("|" becomes a backslash in the stored names: the writer would not store
     // one).
-    for (const wchar_t* twin :
-         {L"a.png", L"/a.png", L"x/../a.png", L"a|b", L"buttons|sweeply.png"}) {
-        ASSERT_TRUE(WriteSkinArchive(SkinPath(), {{L"skin.ini", false, "[Images]\r\n"},
-                                                  {L"a.png", false, "one"},
-                                                  {L"a/b", false, "two"},
-                                                  {twin, false, "the twin"}}));
-        std::string before = ReadTextFile(SkinPath());
-        const std::string stored(twin, twin + wcslen(twin));  // ASCII: the stored name bytes
-        std::string turned = stored;
-        std::replace(turned.begin(), turned.end(), '|', '\\');
-        for (size_t at = before.find(stored); at != std::string::npos;
-             at = before.find(stored, at + 1)) {
-            before.replace(at, stored.size(), turned);
+    auto twin = [](const wchar_t* name) {
+        return std::vector<SkinEntry>{{L"skin.ini", false, "[Images]\r\n"},
+                                      {L"a.png", false, "one"},
+                                      {L"a/b", false, "two"},
+                                      {name, false, "the twin"}};
+    };
+    const struct {
+        const char* name;
+        std::vector<SkinEntry> entries;
+        const char* bytes;  // written instead of the entries, or none
+        bool held;          // held open as a running Opera holds it: others may only read
+        ArchiveResult expected;
+    } cases[] = {
+        {"no archive", {}, nullptr, false, ArchiveResult::CannotOpen},
+        {"not a zip archive", {}, "not a zip archive at all", false, ArchiveResult::ReadFailed},
+        // The writer refuses an empty data block, so the update ends there.
+        {"an empty file entry",
+         {{L"skin.ini", false, "[Images]\r\n"}, {L"empty.png", false, ""}},
+         nullptr,
+         false,
+         ArchiveResult::BadArgument},
+        {"held open without write sharing", twin(L"c.png"), nullptr, true,
+         ArchiveResult::WriteFailed},
+        {"a name twice", twin(L"a.png"), nullptr, false, ArchiveResult::DamagedArchive},
+        {"a leading slash", twin(L"/a.png"), nullptr, false, ArchiveResult::DamagedArchive},
+        {"a dotted path", twin(L"x/../a.png"), nullptr, false, ArchiveResult::DamagedArchive},
+        {"a backslash", twin(L"a|b"), nullptr, false, ArchiveResult::DamagedArchive},
+        {"the image's name", twin(L"buttons|sweeply.png"), nullptr, false,
+         ArchiveResult::DamagedArchive},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.bytes != nullptr) {
+            ASSERT_TRUE(WriteTextFile(skinPath_, c.bytes));
+        } else if (!c.entries.empty()) {
+            ASSERT_TRUE(WriteSkinArchive(skinPath_, c.entries));
+            const std::string stored = Narrow(c.entries.back().name);
+            if (stored.find('|') != std::string::npos) {
+                Rewrite(stored, std::string(stored).replace(stored.find('|'), 1, "\\"));
+            }
         }
-        ASSERT_TRUE(WriteTextFile(SkinPath(), before));
-        EXPECT_EQ(Update(), ArchiveResult::DamagedArchive) << twin;
-        ExpectUnchanged(before);
+        const std::string before = ReadTextFile(skinPath_);
+        HANDLE held = c.held ? CreateFileW(skinPath_.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                           nullptr, OPEN_EXISTING, 0, nullptr)
+                             : nullptr;
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(Update(), c.expected);
+        if (held != nullptr) {
+            CloseHandle(held);
+        }
+        EXPECT_EQ(ReadTextFile(skinPath_), before);
+        EXPECT_EQ(ListFolder(skinFolder_).size(), c.entries.empty() && !c.bytes ? 0u : 1u)
+            << "a temporary file was left";
+        EXPECT_EQ(ListFolder(temp_, kAdminFolderPrefix), workingFolders_);
+        DeleteFileW(skinPath_.c_str());
     }
-}
-
-TEST_F(SkinUpdate, FailuresBeforeTheReplaceLeaveTheArchiveAlone) {
-    // An empty file entry: the writer refuses an empty data block, so the update ends there.
-    ASSERT_TRUE(WriteSkinArchive(
-        SkinPath(), {{L"skin.ini", false, "[Images]\r\n"}, {L"empty.png", false, ""}}));
-    std::string before = ReadTextFile(SkinPath());
-    EXPECT_EQ(Update(), ArchiveResult::BadArgument);
-    ExpectUnchanged(before);
-
-    ASSERT_TRUE(WriteTextFile(SkinPath(), "not a zip archive at all"));
-    EXPECT_EQ(Update(), ArchiveResult::ReadFailed);
-    ExpectUnchanged("not a zip archive at all");
-
-    EXPECT_EQ(UpdateSkinArchive((root_ / L"missing.zip").c_str(), kImage, 1),
-              ArchiveResult::CannotOpen);
 }
 
 }  // namespace

@@ -113,6 +113,16 @@ TEST(MalformedArchive, EachDamageGivesItsResult) {
          [&](Bytes* b) { Set32(b, second + 20, 0x7FFFFFF0), Set32(b, local + 18, 0x7FFFFFF0); }},
         {data, [&](Bytes* b) { Set32(b, second + 24, 70000), Set32(b, local + 22, 70000); }},
         {data, [&](Bytes* b) { Set32(b, second + 20, 50), Set32(b, local + 18, 50); }},
+        // A CRC-32 that both headers agree on but the data does not match, deflated or stored;
+        // stored bytes declared as deflated.
+        {data, [&](Bytes* b) { Set32(b, local + 14, 1), Set32(b, second + 16, 1); }},
+        {data, [&](Bytes* b) { *b = BuildArchive({StoredEntry("s", text)}), (*b)[31 + 9] ^= 1; }},
+        {data,
+         [&](Bytes* b) {
+             RawEntry garbage = StoredEntry("g", text);
+             garbage.method = 8;
+             *b = BuildArchive({garbage});
+         }},
         {data,
          [&](Bytes* b) {  // flipped bits inside the deflate stream
              for (size_t k = local + 140; k < local + 180; ++k) {
