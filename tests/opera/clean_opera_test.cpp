@@ -1,11 +1,10 @@
-// CleanOpera end to end with the Opera stand-in: running or started here, the dialog confirmed
-// and centred, the preferences put back, the failure paths; and PreserveOperaSession.
+// CleanOpera with the Opera stand-in already running: the dialog confirmed on ScreenCentre and
+// Opera left open, then an abort while the cleaner waits for a dialog that does not come; the
+// failures before anything is changed; and PreserveOperaSession.
 #include "opera/opera_cleaner.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <memory>
 #include <string>
 
 #include "run/run_state.h"
@@ -19,181 +18,75 @@ using namespace testing_support;
 
 using Lines = std::vector<std::string>;
 
-// One test's scene: an installation, the stand-in's log and profile, a known centre.
-class CleanOperaTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        RunState = Running;
-        ScreenCentre = {600, 450};
-    }
-    void TearDown() override {
-        EndOperaStandins();
-        RunState = Running;
-    }
-
-    void Prepare(OperaInstallation& opera) {
-        ASSERT_TRUE(opera.ready());
-        ASSERT_TRUE(opera.AddPrivateData());
-        logVariable_ = std::make_unique<ScopedEnv>(L"SWEEPLY_STANDIN_LOG", log_ / L"opera.log");
-        profileVariable_ =
-            std::make_unique<ScopedEnv>(L"SWEEPLY_STANDIN_OPERA_PROFILE", opera.profileDir());
-    }
-
-    Lines Log(size_t atLeast = 0, DWORD waitMs = 0) {
-        return ReadLog(log_ / L"opera.log", atLeast, waitMs);
-    }
-
-    // Starts the stand-in as the user would and waits for its main window.
-    void StartOperaHere(const OperaInstallation& opera) {
-        ASSERT_TRUE(StartProgram(Quote(opera.exePath())));
-        ASSERT_TRUE(WaitFor([&] { return Has(Log(), "main window shown"); }, 5000));
-    }
-
-    TempFolder log_;
-    std::unique_ptr<ScopedEnv> logVariable_;
-    std::unique_ptr<ScopedEnv> profileVariable_;
-};
-
-TEST_F(CleanOperaTest, OperaNotRunningIsStartedCleanedAndClosed) {
-    OperaSetup setup;
-    setup.showStartupDialog = 2;
-    setup.showDefaultBrowserDialog = 0;
-    OperaInstallation opera(setup);
-    Prepare(opera);
-    ASSERT_TRUE(opera.RegisterCommandLine(kCommandLineV2, true, L"http://example.com/"));
-    // Started from an unquoted line, Windows would run this "Opera.exe" in the folder above.
-    ASSERT_TRUE(CopyFileW(BinPath(L"recorder.exe").c_str(), (opera.root() + L"\\Opera.exe").c_str(),
-                          FALSE));
-    // The main window comes late, so the cleaner has to wait for it.
-    ScopedEnv windowDelay(L"SWEEPLY_STANDIN_OPERA_WINDOW_DELAY", L"1200");
-
-    ASSERT_TRUE(CleanOpera());
-    ASSERT_TRUE(WaitNoProcess(L"opera.exe", 10000)) << "closed after the cleaning";
-
-    Lines lines = Log();
-    EXPECT_TRUE(Has(lines, "started [about:blank]"));
-    EXPECT_TRUE(Has(
-        lines, "command line [\"" + Narrow(opera.programDir()) + "\\\\opera.exe\" about:blank]"));
-    EXPECT_TRUE(Has(lines, "prefs startup=0 default-browser=0"));
-    EXPECT_TRUE(Has(lines, "menu Alt+T"));
-    EXPECT_TRUE(Has(lines, "menu D"));
-    EXPECT_TRUE(Has(lines, "dialog shown style=96CC0000 first=Delete"));
-    EXPECT_TRUE(Has(lines, "confirmed centre=600,450 topmost=1"));
-    EXPECT_TRUE(Has(lines, "cleared 4 files"));
-    EXPECT_FALSE(Has(lines, "cancelled"));
-    EXPECT_EQ(lines.back(), "closed");
-    EXPECT_EQ(opera.CountPrivateData(), 0);
-    EXPECT_EQ(opera.ReadPref(L"Show Startup Dialog"), 2);
-    EXPECT_EQ(opera.ReadPref(L"Show Default Browser Dialog"), 0);
-    EXPECT_FALSE(FileExists(log_ / L"recorder.log"));
+DWORD WINAPI CleanOperaOnThread(void*) {
+    return CleanOpera() ? 1 : 0;
 }
 
-TEST_F(CleanOperaTest, RunningOperaIsCleanedAndLeftOpen) {
+TEST(CleanOpera, RunningOperaIsCleanedAndLeftOpenAndAnAbortEndsTheDialogWait) {
     OperaInstallation opera;  // no registry value: a running Opera needs no locating
-    Prepare(opera);
-    std::string prefsBefore = ReadTextFile(opera.prefsPath());
-    StartOperaHere(opera);
-    ScreenCentre = {512, 384};
+    ASSERT_TRUE(opera.ready());
+    TempFolder logs;
+    std::wstring logPath = logs / L"opera.log";
+    ScopedEnv log(L"SWEEPLY_STANDIN_LOG", logPath);
+    ScopedEnv oneDialog(L"SWEEPLY_STANDIN_OPERA_DIALOGS", L"1");
+    ASSERT_TRUE(StartProgram(Quote(opera.exePath())));
+    ASSERT_TRUE(WaitFor([&] { return Has(ReadLog(logPath), "main window shown"); }, 5000));
+    RunState = Running;
+    ScreenCentre = {600, 450};
 
     ASSERT_TRUE(CleanOpera());
+    HANDLE second = CreateThread(nullptr, 0, CleanOperaOnThread, nullptr, 0, nullptr);
+    ASSERT_NE(second, nullptr);
+    bool asked = WaitFor([&] { return Has(ReadLog(logPath), "menu D, no dialog"); }, 5000);
+    RunState = Aborting;
+    DWORD secondResult = 2;
+    EXPECT_EQ(WaitForSingleObject(second, 30000), WAIT_OBJECT_0);
+    GetExitCodeThread(second, &secondResult);
+    CloseHandle(second);
+    RunState = Running;
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(secondResult, 0u) << "a dialog that never came was confirmed";
 
-    Lines lines = Log();
-    EXPECT_TRUE(Has(lines, "confirmed centre=512,384 topmost=1"));
-    EXPECT_TRUE(Has(lines, "cleared 4 files"));
-    EXPECT_FALSE(Has(lines, "closed"));
+    Lines lines = ReadLog(logPath);
+    EXPECT_EQ(LinesStartingWith(lines, {"menu", "dialog", "confirmed", "cancelled", "closed"}),
+              (Lines{"menu Alt+T", "menu D", "dialog shown style=96CC0000 behind=1",
+                     "confirmed centre=600,450 topmost=1", "menu Alt+T", "menu D, no dialog"}));
     EXPECT_EQ(CountProcesses(L"opera.exe"), 1);
-    EXPECT_EQ(ReadTextFile(opera.prefsPath()), prefsBefore);
-    EXPECT_EQ(opera.CountPrivateData(), 0);
 }
 
-TEST_F(CleanOperaTest, DialogThatNeverOpensIsNotTakenForTheMainWindow) {
-    OperaInstallation opera;
-    Prepare(opera);
-    ScopedEnv noDialog(L"SWEEPLY_STANDIN_OPERA_NODIALOG", L"1");
-    StartOperaHere(opera);
-    HWND main = FindWindowW(L"OpWindow", nullptr);
-    ASSERT_NE(main, nullptr);
-    RECT before = {};
-    GetWindowRect(main, &before);
-
-    EXPECT_FALSE(CleanOpera());
-
-    Lines lines = Log();
-    EXPECT_TRUE(Has(lines, "menu D, no dialog"));
-    EXPECT_TRUE(LinesStartingWith(lines, {"confirmed"}).empty());
-    EXPECT_FALSE(Has(lines, "closed"));
-    RECT after = {};
-    GetWindowRect(main, &after);
-    EXPECT_TRUE(EqualRect(&before, &after)) << "the main window was moved like the dialog";
-    EXPECT_EQ(GetWindowLongW(main, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
-    EXPECT_EQ(opera.CountPrivateData(), 4);
-}
-
-TEST_F(CleanOperaTest, OperaNotReadyInTimeStillGetsItsPreferencesBack) {
-    OperaInstallation opera;
-    Prepare(opera);
-    ASSERT_TRUE(opera.RegisterCommandLine(kCommandLineV2, false, L""));
-    ScopedEnv busy(L"SWEEPLY_STANDIN_OPERA_BUSY", L"10800");
-
-    EXPECT_FALSE(CleanOpera());
-    EXPECT_EQ(opera.ReadPref(L"Show Startup Dialog"), 1);
-    EXPECT_EQ(opera.ReadPref(L"Show Default Browser Dialog"), 1);
-    EXPECT_TRUE(Has(Log(), "prefs startup=0 default-browser=0"));
-    EXPECT_TRUE(LinesStartingWith(Log(), {"menu"}).empty());
-}
-
-// WAIT_FAILED from WaitForInputIdle (at once here: the stand-in is marked as a console program)
-// counts as ready, as for every program the cleaners start.
-TEST_F(CleanOperaTest, WaitFailedCountsAsReady) {
-    OperaSetup setup;
-    setup.version = L"10.0_console";
-    OperaInstallation opera(setup);
-    Prepare(opera);
-    ASSERT_TRUE(opera.RegisterCommandLine(kCommandLineV2, true, L""));
-    EXPECT_TRUE(CleanOpera());
-}
-
-TEST_F(CleanOperaTest, NothingChangesAfterAnAbortOrWithoutBothPreferencesOrOpera) {
-    {
-        OperaInstallation opera;
-        Prepare(opera);
-        ASSERT_TRUE(opera.RegisterCommandLine(kCommandLineV2, false, L""));
-        RunState = Aborting;
-        EXPECT_FALSE(CleanOpera());
+TEST(CleanOpera, NothingIsStartedOrChangedAfterAnAbortOrWithoutBothPreferences) {
+    struct Case {
+        int startup;
+        int defaultBrowser;
+        RunStateValue state;
+    };
+    for (Case c : {Case{1, 1, Aborting}, Case{kOmit, 0, Running}, Case{0, kOmit, Running}}) {
+        OperaSetup setup;
+        setup.showStartupDialog = c.startup;
+        setup.showDefaultBrowserDialog = c.defaultBrowser;
+        OperaInstallation opera(setup);
+        ASSERT_TRUE(opera.ready());
+        ASSERT_TRUE(opera.RegisterCommandLine(kCommandLineV2, true, L""));
+        TempFolder logs;
+        ScopedEnv log(L"SWEEPLY_STANDIN_LOG", logs / L"opera.log");
+        std::wstring prefsPath = opera.profileDir() + L"\\operaprefs.ini";
+        std::string prefs = ReadTextFile(prefsPath);
+        RunState = c.state;
+        EXPECT_FALSE(CleanOpera()) << c.startup << " " << c.defaultBrowser;
         RunState = Running;
+        EXPECT_EQ(ReadTextFile(prefsPath), prefs);
+        EXPECT_TRUE(ReadLog(logs / L"opera.log").empty()) << "Opera was started";
     }
-    {
-        OperaSetup setup;
-        setup.showDefaultBrowserDialog = kOmit;
-        OperaInstallation opera(setup);
-        Prepare(opera);
-        ASSERT_TRUE(opera.RegisterCommandLine(kCommandLineV2, false, L""));
-        std::string prefsBefore = ReadTextFile(opera.prefsPath());
-        EXPECT_FALSE(CleanOpera());
-        EXPECT_EQ(ReadTextFile(opera.prefsPath()), prefsBefore);
-    }
-    {
-        OperaSetup setup;
-        setup.version = L"9.27";
-        OperaInstallation opera(setup);
-        Prepare(opera);
-        ASSERT_TRUE(opera.RegisterCommandLine(kCommandLineV2, false, L""));
-        EXPECT_FALSE(CleanOpera());
-    }
-    EXPECT_TRUE(Log().empty()) << "no Opera was started";
 }
 
-TEST(BuildOperaCommandLine, QuotesTheProgramPath) {
-    OperaLocation location = {};
-    wcscpy(location.programDir, L"C:\\Program Files\\Opera");
+// The line is the quoted program path and " about:blank": 24 characters beside the folder's.
+TEST(BuildOperaCommandLine, FitsItsBufferOrFails) {
     wchar_t line[kOperaCommandLineChars];
-    ASSERT_TRUE(BuildOperaCommandLine(location, line, kOperaCommandLineChars));
-    EXPECT_STREQ(line, L"\"C:\\Program Files\\Opera\\opera.exe\" about:blank");
-
-    // 259 characters of folder do not fit the 272 of the line.
-    std::wstring longDir = L"C:\\" + std::wstring(256, L'a');
-    wcscpy(location.programDir, longDir.c_str());
-    EXPECT_FALSE(BuildOperaCommandLine(location, line, kOperaCommandLineChars));
+    for (size_t folder : {247u, 248u}) {
+        OperaLocation location = {};
+        wcscpy(location.programDir, (L"C:\\" + std::wstring(folder - 3, L'a')).c_str());
+        EXPECT_EQ(BuildOperaCommandLine(location, line, kOperaCommandLineChars), folder == 247);
+    }
 }
 
 TEST(PreserveOperaSession, BackupIsPutBackOnlyWhenTheSessionWentAway) {
@@ -204,6 +97,7 @@ TEST(PreserveOperaSession, BackupIsPutBackOnlyWhenTheSessionWentAway) {
     ASSERT_TRUE(opera.ready());
     EXPECT_FALSE(PreserveOperaSession(true)) << "no Opera registered";
     ASSERT_TRUE(opera.RegisterCommandLine(kCommandLineV2, true, L""));
+    EXPECT_FALSE(PreserveOperaSession(false)) << "no \"sessions\" folder to put anything back in";
     ASSERT_TRUE(opera.AddSession("tabs 1"));
 
     // CCleaner deleted the session: the backup goes back in its place.

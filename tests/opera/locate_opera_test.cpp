@@ -1,4 +1,5 @@
-// LocateOpera against installations laid out in the prefix.
+// LocateOpera against installations laid out in the prefix: one row per layout, with the registry
+// values of the last start and the profile found from them.
 #include "opera/opera_location.h"
 
 #include <shlobj.h>
@@ -14,173 +15,88 @@ namespace {
 using namespace opera_fixture;
 using namespace testing_support;
 
-std::wstring Text(const wchar_t* text) {
-    return text;
-}
+constexpr wchar_t kNowhere[] = L"C:\\nowhere\\opera.exe";
+constexpr wchar_t kQuoted[] = L"\"$\\opera.exe\"";
+// The preferences found in a single-user program folder: its path keeps the trailing backslash.
+constexpr wchar_t kFound[] = L"$\\\\operaprefs.ini";
+using Prefs = PrefsFiles;
 
-TEST(LocateOpera, ReadsTheRegistryValuesInTheirOrder) {
-    OperaInstallation opera;
-    ASSERT_TRUE(opera.ready());
-    OperaLocation location;
-    EXPECT_FALSE(LocateOpera(&location)) << "no registry value at all";
+// In values and results "$" is the program folder and "%" the multi-user profile folder,
+// "<roaming application data>\Opera\<program folder's name>". A value that begins with "." is
+// relative to the program folder, which is then made the current directory.
+struct Layout {
+    const char* name;
+    OperaSetup setup;
+    const wchar_t* values[3];  // "Last CommandLine v2", "Last CommandLine", "Last Directory3"
+    const wchar_t* prefsPath;  // found, in the profile folder found; null: LocateOpera fails
+};
 
-    ASSERT_TRUE(opera.SetRegistryValue(kDirectory3, opera.programDir() + L"\\"));
-    ASSERT_TRUE(LocateOpera(&location));
-    EXPECT_EQ(Text(location.programDir), opera.programDir() + L"\\");
+const Layout kLayouts[] = {
+    {"nothing registered", {}, {}, nullptr},
+    {"folder and program name", {}, {nullptr, nullptr, L"$\\"}, kFound},
+    {"older line before the folder", {}, {nullptr, kNowhere, L"$\\"}, nullptr},
+    {"newer line before the older", {}, {L"$\\opera.exe http://example.com/", kNowhere}, kFound},
+    {"newer line first", {}, {kNowhere, L"$\\opera.exe"}, nullptr},
+    {"quoted, with arguments", {}, {L"\"$\\opera.exe\" http://example.com/ -x"}, kFound},
+    {"no program name", {}, {L"$\\"}, nullptr},
+    {"8.99", {L"8.99"}, {kQuoted}, nullptr},
+    {"9.49", {L"9.49"}, {kQuoted}, nullptr},
+    {"9.50", {L"9.50"}, {kQuoted}, kFound},
+    {"three characters", {}, {L".\\"}, nullptr},
+    {"name from the third character", {}, {L".\\opera.exe"}, nullptr},
+    {"name from the fourth character", {}, {L".\\\\opera.exe"}, L".\\\\\\operaprefs.ini"},
+    {"no defaults file", {L"10.0", 0, false, Prefs::OperaPrefs, nullptr}, {kQuoted}, nullptr},
+    {"no Multi User", {L"10.0", kOmit}, {kQuoted}, nullptr},
+    {"Multi User 7, as if missing", {L"10.0", 7}, {kQuoted}, nullptr},
+    {"multi-user",
+     {L"10.0", 1, false, Prefs::Opera6, L"operaDEF.ini"},
+     {kQuoted},
+     L"%\\opera6.ini"},
+    {"multi-user, sub-folder",
+     {L"10.0", 2, true, Prefs::Opera6},
+     {kQuoted},
+     L"%\\profile\\opera6.ini"},
+    {"single-user, sub-folder", {L"10.0", 0, true}, {kQuoted}, L"$\\\\profile\\operaprefs.ini"},
+    {"both preference files", {L"10.0", 0, false, Prefs::Both}, {kQuoted}, kFound},
+    {"no preference file", {L"10.0", 0, false, Prefs::None}, {kQuoted}, nullptr},
+};
 
-    // The older command line wins over the folder, the newer over both: a wrong earlier value
-    // proves which one was read.
-    ASSERT_TRUE(opera.SetRegistryValue(kCommandLine, L"C:\\nowhere\\opera.exe"));
-    EXPECT_FALSE(LocateOpera(&location));
-    ASSERT_TRUE(opera.RegisterCommandLine(kCommandLineV2, false, L""));
-    EXPECT_TRUE(LocateOpera(&location));
-    ASSERT_TRUE(opera.SetRegistryValue(kCommandLineV2, L"C:\\nowhere\\opera.exe"));
-    ASSERT_TRUE(opera.RegisterCommandLine(kCommandLine, false, L""));
-    EXPECT_FALSE(LocateOpera(&location));
-}
-
-TEST(LocateOpera, SingleUserInstallationInAFolderWithBlanks) {
-    OperaInstallation opera;
-    ASSERT_TRUE(opera.ready());
-    ASSERT_NE(opera.programDir().find(L' '), std::wstring::npos);
-    // Unquoted with an argument, and quoted with arguments (the quote is dropped first).
-    for (bool quoted : {false, true}) {
-        ASSERT_TRUE(opera.RegisterCommandLine(kCommandLineV2, quoted, L"http://example.com/ -x"));
-        OperaLocation location;
-        ASSERT_TRUE(LocateOpera(&location)) << "quoted " << quoted;
-        EXPECT_EQ(Text(location.programDir), opera.programDir() + L"\\");
-        EXPECT_EQ(Text(location.mainIniPath), opera.programDir() + L"\\operadef6.ini");
-        EXPECT_EQ(Text(location.profileDir), opera.programDir() + L"\\");
-        EXPECT_EQ(Text(location.prefsPath), opera.programDir() + L"\\\\operaprefs.ini");
-        EXPECT_EQ(location.versionMajor, 10u);
-        EXPECT_EQ(location.versionMinor, 0u);
+std::wstring Expand(const wchar_t* text, const std::wstring& program, const std::wstring& profile) {
+    std::wstring expanded;
+    for (; *text != L'\0'; ++text) {
+        expanded += *text == L'$' ? program : *text == L'%' ? profile : std::wstring(1, *text);
     }
+    return expanded;
 }
 
-TEST(LocateOpera, VersionGate) {
-    struct Case {
-        const wchar_t* version;
-        bool accepted;
-    };
-    for (Case c :
-         {Case{L"9.27", false}, Case{L"9.50", true}, Case{L"9.64", true}, Case{L"10.0", true}}) {
-        OperaSetup setup;
-        setup.version = c.version;
-        OperaInstallation opera(setup);
+TEST(LocateOpera, Layouts) {
+    const wchar_t* const names[] = {kCommandLineV2, kCommandLine, kDirectory3};
+    std::wstring appData = SpecialFolder(CSIDL_APPDATA) + L"\\Opera";
+    for (const Layout& row : kLayouts) {
+        SCOPED_TRACE(row.name);
+        OperaInstallation opera(row.setup);
         ASSERT_TRUE(opera.ready());
-        ASSERT_TRUE(opera.RegisterCommandLine(kCommandLine, true, L""));
+        const std::wstring& program = opera.programDir();
+        std::wstring shared = appData + program.substr(program.rfind(L'\\'));
+        for (int i = 0; i < 3; ++i) {
+            if (row.values[i] != nullptr) {
+                ASSERT_TRUE(
+                    opera.SetRegistryValue(names[i], Expand(row.values[i], program, shared)));
+            }
+        }
+        bool relative = row.values[0] != nullptr && row.values[0][0] == L'.';
+        ASSERT_TRUE(SetCurrentDirectoryW(relative ? program.c_str() : BinDir().c_str()));
         OperaLocation location;
-        EXPECT_EQ(LocateOpera(&location), c.accepted) << Narrow(c.version);
+        bool found = LocateOpera(&location);
+        ASSERT_TRUE(SetCurrentDirectoryW(BinDir().c_str()));
+        ASSERT_EQ(found, row.prefsPath != nullptr);
+        if (found) {
+            std::wstring prefsPath = Expand(row.prefsPath, program, shared);
+            EXPECT_EQ(std::wstring(location.prefsPath), prefsPath);
+            EXPECT_EQ(std::wstring(location.profileDir),
+                      prefsPath.substr(0, prefsPath.rfind('\\')));
+        }
     }
-}
-
-TEST(LocateOpera, ProgramNameOnlyWithinTheFirstThreeCharacters) {
-    OperaInstallation opera;
-    ASSERT_TRUE(opera.ready());
-    // Made the current directory, "opera.exe" alone would be found if the name were searched
-    // from the first character.
-    ASSERT_TRUE(SetCurrentDirectoryW(opera.programDir().c_str()));
-    ASSERT_TRUE(opera.SetRegistryValue(kCommandLineV2, L"opera.exe"));
-    OperaLocation location;
-    EXPECT_FALSE(LocateOpera(&location));
-    ASSERT_TRUE(opera.SetRegistryValue(kCommandLineV2, L"\"opera.exe\" about:blank"));
-    EXPECT_FALSE(LocateOpera(&location));
-    ASSERT_TRUE(opera.SetRegistryValue(kCommandLineV2, L"ab"));
-    EXPECT_FALSE(LocateOpera(&location));
-    // From the fourth character on it counts.
-    ASSERT_TRUE(opera.SetRegistryValue(kCommandLineV2, L".\\\\opera.exe"));
-    EXPECT_TRUE(LocateOpera(&location));
-    ASSERT_TRUE(SetCurrentDirectoryW(BinDir().c_str()));
-}
-
-TEST(LocateOpera, DefaultSettingsFileAndMultiUserKey) {
-    {
-        OperaSetup setup;
-        setup.defaultsName = nullptr;
-        OperaInstallation opera(setup);
-        ASSERT_TRUE(opera.RegisterCommandLine(kCommandLineV2, false, L""));
-        OperaLocation location;
-        EXPECT_FALSE(LocateOpera(&location)) << "no oper*de*.ini";
-    }
-    {
-        OperaSetup setup;
-        setup.multiUser = kOmit;
-        OperaInstallation opera(setup);
-        ASSERT_TRUE(opera.RegisterCommandLine(kCommandLineV2, false, L""));
-        OperaLocation location;
-        EXPECT_FALSE(LocateOpera(&location)) << "no Multi User";
-    }
-    {
-        OperaSetup setup;
-        setup.defaultsName = L"operaDEF.ini";  // any name the pattern matches
-        OperaInstallation opera(setup);
-        ASSERT_TRUE(opera.RegisterCommandLine(kCommandLineV2, false, L""));
-        OperaLocation location;
-        ASSERT_TRUE(LocateOpera(&location));
-        EXPECT_EQ(Text(location.mainIniPath), opera.programDir() + L"\\operaDEF.ini");
-    }
-}
-
-TEST(LocateOpera, MultiUserProfileUnderApplicationData) {
-    wchar_t appData[MAX_PATH];
-    ASSERT_EQ(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, appData), S_OK);
-    for (bool subfolder : {false, true}) {
-        OperaSetup setup;
-        setup.multiUser = 1;
-        setup.profileSubfolder = subfolder;
-        setup.prefs = PrefsFiles::Opera6;
-        OperaInstallation opera(setup);
-        ASSERT_TRUE(opera.ready());
-        ASSERT_TRUE(opera.RegisterCommandLine(kCommandLineV2, true, L"about:blank"));
-        OperaLocation location;
-        ASSERT_TRUE(LocateOpera(&location)) << "subfolder " << subfolder;
-        std::wstring folderName = opera.programDir().substr(opera.programDir().rfind(L'\\'));
-        std::wstring profile = std::wstring(appData) + L"\\Opera" + folderName;
-        EXPECT_EQ(Text(location.programDir), opera.programDir());
-        EXPECT_EQ(Text(location.profileDir), subfolder ? profile + L"\\profile" : profile);
-        EXPECT_EQ(Text(location.prefsPath), Text(location.profileDir) + L"\\opera6.ini");
-        EXPECT_EQ(Text(location.profileDir), opera.profileDir());
-    }
-}
-
-TEST(LocateOpera, PreferencesFileChoice) {
-    {
-        OperaSetup setup;
-        setup.prefs = PrefsFiles::Both;
-        OperaInstallation opera(setup);
-        ASSERT_TRUE(opera.RegisterCommandLine(kCommandLineV2, false, L""));
-        OperaLocation location;
-        ASSERT_TRUE(LocateOpera(&location));
-        EXPECT_NE(Text(location.prefsPath).find(L"\\operaprefs.ini"), std::wstring::npos);
-    }
-    {
-        // Single-user with the preferences in "profile": the program folder is looked at first.
-        OperaSetup setup;
-        setup.profileSubfolder = true;
-        OperaInstallation opera(setup);
-        ASSERT_TRUE(opera.RegisterCommandLine(kCommandLineV2, false, L""));
-        OperaLocation location;
-        ASSERT_TRUE(LocateOpera(&location));
-        EXPECT_EQ(Text(location.profileDir), opera.programDir() + L"\\\\profile");
-        EXPECT_EQ(Text(location.prefsPath), opera.programDir() + L"\\\\profile\\operaprefs.ini");
-    }
-    {
-        OperaSetup setup;
-        setup.prefs = PrefsFiles::None;
-        OperaInstallation opera(setup);
-        ASSERT_TRUE(opera.RegisterCommandLine(kCommandLineV2, false, L""));
-        OperaLocation location;
-        EXPECT_FALSE(LocateOpera(&location));
-    }
-}
-
-TEST(LocateOpera, ProgramPathThatDoesNotFit) {
-    OperaInstallation opera;
-    ASSERT_TRUE(opera.ready());
-    OperaLocation location;
-    // 255 characters + "opera.exe" does not fit 260.
-    ASSERT_TRUE(opera.SetRegistryValue(kDirectory3, L"C:\\" + std::wstring(252, L'a')));
-    EXPECT_FALSE(LocateOpera(&location));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Opera installations laid out in the Wine prefix for tests: program folder with the stand-in
-// as opera.exe, default settings file, profile with preferences, private data and session, and
-// the registry values of the last start. Everything made is removed again, registry included.
+// as opera.exe, default settings file, profile with preferences and session, and the registry
+// values of the last start. Everything made is removed again, registry included.
 #pragma once
 
 #include <windows.h>
@@ -18,24 +18,23 @@ constexpr int kOmit = -1;
 enum class PrefsFiles { OperaPrefs, Opera6, Both, None };
 
 struct OperaSetup {
-    const wchar_t* version = L"10.0";  // stand-in: "9.27", "9.50", "9.64", "10.0", "10.0_console"
-    const wchar_t* folderName = L"Opera 10";  // program folder's name (a unique suffix is added)
-    const wchar_t* defaultsName = L"operadef6.ini";  // nullptr: no default settings file
-    int multiUser = 0;                               // [System] "Multi User", or kOmit
-    bool profileSubfolder = false;  // preferences in the profile's "profile" sub-folder
+    const wchar_t* version = L"10.0";  // stand-in build: "8.99", "9.27", "9.49", "9.50", "10.0"...
+    int multiUser = 0;                 // [System] "Multi User", or kOmit
+    bool profileSubfolder = false;     // preferences in the profile's "profile" sub-folder
     PrefsFiles prefs = PrefsFiles::OperaPrefs;
-    int showStartupDialog = 1;  // [User Prefs] values, or kOmit
+    const wchar_t* defaultsName = L"operadef6.ini";  // nullptr: no default settings file
+    int showStartupDialog = 1;                       // [User Prefs] values, or kOmit
     int showDefaultBrowserDialog = 1;
 };
 
-// Names of the registry values of the last start, under HKCU "Software\Opera Software".
-extern const wchar_t* const kCommandLineV2;
-extern const wchar_t* const kCommandLine;
-extern const wchar_t* const kDirectory3;
+// The registry values of the last start, under HKCU "Software\Opera Software".
+constexpr wchar_t kCommandLineV2[] = L"Last CommandLine v2";
+constexpr wchar_t kCommandLine[] = L"Last CommandLine";
+constexpr wchar_t kDirectory3[] = L"Last Directory3";
 
-// One fake installation. On construction the three registry values are taken away (and given
-// back at destruction), so each test sees only what it sets. Destruction ends every running
-// opera.exe first, so that the folders can go.
+// One fake installation, in a program folder named "Opera 10" with a unique suffix. While it
+// lives the three registry values are taken away, so each test sees only what it sets. It ends
+// every running opera.exe first when it goes, so that the folders can go too.
 class OperaInstallation {
   public:
     explicit OperaInstallation(const OperaSetup& setup = OperaSetup());
@@ -49,44 +48,25 @@ class OperaInstallation {
     std::wstring exePath() const { return programDir_ + L"\\opera.exe"; }
     // The folder that holds the preferences file(s).
     const std::wstring& profileDir() const { return profileDir_; }
-    // operaprefs.ini when written, else opera6.ini.
-    std::wstring prefsPath() const;
-    // The temporary folder that holds the program folder.
-    const std::wstring& root() const { return root_.path(); }
 
-    // Writes a text value of the last start; removed at destruction.
+    // Writes a text value of the last start.
     bool SetRegistryValue(const wchar_t* name, const std::wstring& text);
     // Writes `name` as the program path (quoted or not) followed by `arguments`.
     bool RegisterCommandLine(const wchar_t* name, bool quoted, const std::wstring& arguments);
 
-    // A [User Prefs] integer of prefsPath(), 700 when missing.
-    int ReadPref(const wchar_t* key) const;
-
-    // Private data the stand-in's dialog deletes: cookies, history and two cache files.
-    bool AddPrivateData() const;
-    int CountPrivateData() const;
     // The saved session "sessions\autosave.win" with `text`.
     bool AddSession(const std::string& text) const;
     std::wstring sessionPath() const { return profileDir_ + L"\\sessions\\autosave.win"; }
     std::wstring backupPath() const { return profileDir_ + L"\\autosave.backup"; }
 
   private:
-    struct SavedValue {
-        std::wstring name;
-        std::vector<BYTE> data;
-        DWORD type;
-        bool existed;
-    };
     bool Lay(const OperaSetup& setup);
-    void RestoreRegistry();
 
+    testing_support::ScopedRegistryText lastStart_[3];
     testing_support::TempFolder root_;
     std::wstring programDir_;
     std::wstring profileDir_;
     std::wstring profileRoot_;  // the folder made for the profile (multi-user: under APPDATA)
-    bool madeAppDataOpera_ = false;
-    bool keyExisted_ = false;
-    std::vector<SavedValue> saved_;
     bool ready_ = false;
 };
 

@@ -1,9 +1,9 @@
 // Opera stand-in: the windows, keys and dialog Sweeply drives in Opera. A main "OpWindow" with
 // an "OUIWINDOW" keyboard child; Alt+T then D opens the delete-private-data "OpWindow" (style
-// 0x96CC0000) whose first "OpWindow" child takes Enter and clears the profile's private data.
-// Switches (SWEEPLY_STANDIN_...): OPERA_PROFILE folder, OPERA_NODIALOG, OPERA_WINDOW_DELAY ms
-// (idle, window later), OPERA_BUSY ms (not ready for input at start). At start it logs the
-// program and parameters that its toolbar's Sweeply button would run, when it has one.
+// 0x96CC0000), whose first "OpWindow" child, "Delete", takes Enter. Switches (SWEEPLY_STANDIN_...):
+// OPERA_PROFILE folder, OPERA_DIALOGS (how many dialogs it opens at most), OPERA_WINDOW_DELAY ms
+// (idle, window later). At start it logs its start-up preferences and the program and parameters
+// that its toolbar's Sweeply button would run, when it has one.
 #include <windows.h>
 
 #include <cwchar>
@@ -23,30 +23,25 @@ HWND mainWindow;
 HWND keyboardChild;
 HWND dialog;
 HWND deleteButton;
-HWND cancelButton;
 bool altDown;
 bool toolsMenuOpen;
+DWORD dialogsOpened;
 
 bool ProfileFile(const wchar_t* name, wchar_t* path) {
     wchar_t profile[MAX_PATH];
-    if (!StandinText(L"OPERA_PROFILE", profile, MAX_PATH)) {
-        return false;
-    }
-    return swprintf(path, MAX_PATH, L"%ls\\%ls", profile, name) > 0;
+    return StandinText(L"OPERA_PROFILE", profile, MAX_PATH) &&
+           swprintf(path, MAX_PATH, L"%ls\\%ls", profile, name) > 0;
 }
 
+// The start-up questions' preferences as Opera finds them when it starts.
 void LogPrefs() {
     wchar_t prefs[MAX_PATH];
-    if (!ProfileFile(L"operaprefs.ini", prefs) ||
-        GetFileAttributesW(prefs) == INVALID_FILE_ATTRIBUTES) {
-        if (!ProfileFile(L"opera6.ini", prefs)) {
-            StandinLog(L"prefs unknown");
-            return;
-        }
+    if (ProfileFile(L"operaprefs.ini", prefs)) {
+        StandinLog(
+            L"prefs startup=%u default-browser=%u",
+            GetPrivateProfileIntW(L"User Prefs", L"Show Startup Dialog", 700, prefs),
+            GetPrivateProfileIntW(L"User Prefs", L"Show Default Browser Dialog", 700, prefs));
     }
-    StandinLog(L"prefs startup=%u default-browser=%u",
-               GetPrivateProfileIntW(L"User Prefs", L"Show Startup Dialog", 700, prefs),
-               GetPrivateProfileIntW(L"User Prefs", L"Show Default Browser Dialog", 700, prefs));
 }
 
 // One field of Opera's action text at `*cursor`, cut in place: a quoted field runs to its
@@ -124,47 +119,20 @@ void LogToolbarButton() {
     StandinLog(L"toolbar Sweeply program [%ls] parameters [%ls]", program, parameters);
 }
 
-int DeleteProfileFile(const wchar_t* name) {
-    wchar_t path[MAX_PATH];
-    return ProfileFile(name, path) && DeleteFileW(path) ? 1 : 0;
-}
-
-// What Opera's dialog does with its defaults: cookies, history and the cache go; the saved
-// session stays.
-int ClearPrivateData() {
-    int removed = DeleteProfileFile(L"cookies4.dat") + DeleteProfileFile(L"global_history.dat");
-    wchar_t pattern[MAX_PATH];
-    if (!ProfileFile(L"cache4\\*", pattern)) {
-        return removed;
-    }
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(pattern, &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        return removed;
-    }
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            wchar_t name[MAX_PATH];
-            swprintf(name, MAX_PATH, L"cache4\\%ls", found.cFileName);
-            removed += DeleteProfileFile(name);
-        }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    return removed;
-}
-
+// The dialog is made behind the main window (not owned by it), so that a probe for it meets the
+// main window first; "Cancel", its second button, catches Enter sent to any child but the first.
 void OpenDialog() {
     dialog = CreateWindowExW(0, kOperaClass, L"Delete private data", kDialogStyle, 40, 40, 420, 300,
-                             mainWindow, nullptr, nullptr, nullptr);
+                             nullptr, nullptr, nullptr, nullptr);
     deleteButton = CreateWindowExW(0, kOperaClass, L"Delete", WS_CHILD | WS_VISIBLE, 200, 230, 90,
                                    28, dialog, nullptr, nullptr, nullptr);
-    cancelButton = CreateWindowExW(0, kOperaClass, L"Cancel", WS_CHILD | WS_VISIBLE, 300, 230, 90,
-                                   28, dialog, nullptr, nullptr, nullptr);
-    ShowWindow(dialog, SW_SHOW);
-    bool deleteFirst = FindWindowExW(dialog, nullptr, kOperaClass, nullptr) == deleteButton;
-    StandinLog(L"dialog shown style=%08lX first=%ls",
-               static_cast<unsigned long>(GetWindowLongW(dialog, GWL_STYLE)),
-               deleteFirst ? L"Delete" : L"Cancel");
+    CreateWindowExW(0, kOperaClass, L"Cancel", WS_CHILD | WS_VISIBLE, 300, 230, 90, 28, dialog,
+                    nullptr, nullptr, nullptr);
+    SetWindowPos(dialog, mainWindow, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    bool behind = GetWindow(mainWindow, GW_HWNDNEXT) == dialog;
+    StandinLog(L"dialog shown style=%08lX behind=%d",
+               static_cast<unsigned long>(GetWindowLongW(dialog, GWL_STYLE)), behind ? 1 : 0);
 }
 
 void OnDialogButtonEnter(HWND button) {
@@ -174,7 +142,6 @@ void OnDialogButtonEnter(HWND button) {
         bool topmost = (GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
         StandinLog(L"confirmed centre=%ld,%ld topmost=%d", (rect.left + rect.right) / 2,
                    (rect.top + rect.bottom) / 2, topmost ? 1 : 0);
-        StandinLog(L"cleared %d files", ClearPrivateData());
     } else {
         StandinLog(L"cancelled");
     }
@@ -196,13 +163,9 @@ void OnKeyboardKey(UINT message, WPARAM key) {
     }
     bool fromMenu = toolsMenuOpen;
     toolsMenuOpen = false;
-    if (key != 'D') {
+    if (key != 'D' || !fromMenu) {
         StandinLog(L"key %02X", static_cast<unsigned>(key));
-        return;
-    }
-    if (!fromMenu) {
-        StandinLog(L"key D outside the menu");
-    } else if (StandinFlag(L"OPERA_NODIALOG")) {
+    } else if (dialogsOpened++ >= StandinNumber(L"OPERA_DIALOGS", MAXDWORD)) {
         StandinLog(L"menu D, no dialog");
     } else {
         StandinLog(L"menu D");
@@ -211,21 +174,17 @@ void OnKeyboardKey(UINT message, WPARAM key) {
 }
 
 LRESULT CALLBACK KeyboardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_KEYDOWN:
-        case WM_SYSKEYDOWN:
-        case WM_SYSKEYUP:
-            OnKeyboardKey(message, wParam);
-            return 0;
-        default:
-            return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN || message == WM_SYSKEYUP) {
+        OnKeyboardKey(message, wParam);
+        return 0;
     }
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK OperaProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_KEYDOWN:
-            if (wParam == VK_RETURN && (window == deleteButton || window == cancelButton)) {
+            if (wParam == VK_RETURN && dialog != nullptr && GetParent(window) == dialog) {
                 OnDialogButtonEnter(window);
             }
             return 0;
@@ -270,9 +229,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR parameters, int) {
     StandinLog(L"command line [%ls]", GetCommandLineW());
     LogPrefs();
     LogToolbarButton();
-    if (DWORD busy = StandinNumber(L"OPERA_BUSY", 0)) {
-        Sleep(busy);
-    }
     if (DWORD delay = StandinNumber(L"OPERA_WINDOW_DELAY", 0)) {
         IdleFor(delay);
     }
