@@ -2,6 +2,7 @@
 // poll primitive's order of calls (recorded call by call, no timings) and thread wait. Key
 // presses and clicks are checked message by message by the Norton 360 tests.
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <string>
 
@@ -28,6 +29,16 @@ TEST(CentreWindowOn, KeepsTheSizeAndMakesTopmost) {
     EXPECT_EQ(rect.bottom - rect.top, 101);
     EXPECT_TRUE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
     DestroyWindow(window);
+}
+
+// A console program never becomes "idle": WaitForInputIdle fails at once, which counts as ready
+// (waiting the whole time-out for it would stall every start of such a program).
+TEST(StartAndWaitIdle, ConsoleProgramCountsAsReadyAndAMissingOneAsNot) {
+    std::wstring console = SpecialFolder(CSIDL_SYSTEM) + L"\\cmd.exe";
+    std::wstring line = L"cmd.exe /c exit";
+    EXPECT_TRUE(StartAndWaitIdle(console.c_str(), line.data(), true));
+    TempFolder temp;
+    EXPECT_FALSE(StartAndWaitIdle((temp / L"missing.exe").c_str(), line.data(), true));
 }
 
 // The parameters reaching the program are checked by the CCleaner tests ("/AUTO").
