@@ -228,7 +228,7 @@ TEST_F(CurtainRun, FadesInShowsPicturesAndTextsCompletesAndReleasesEverything) {
     EXPECT_NE(IndexOf(lines, "window gone=1"), -1);
     EXPECT_NE(IndexOf(lines,
                       "released animationEnded=1 graphics=0 logo=0 regions=0 animation=0 "
-                      "gdiplus=0"),
+                      "gdiplus=0 images=0"),
               -1)
         << lines.back();
     // Only the window's thread may use GDI+, and frames come at most every 100 ms (with a

@@ -1,7 +1,8 @@
 // Test-only step table for probe builds of Sweeply (never linked into Sweeply.exe): one step that
 // holds the curtain open while a file exists, a watcher that logs, from the first moment of the
 // process, the window's alpha and the threads' starts, and at exit what the window left; and a
-// link-time seam in front of two GDI+ calls that notes which thread makes them.
+// link-time seam in front of GDI+ calls that notes which thread draws and which images
+// outlive the window.
 #include <windows.h>
 
 #include <cstdlib>
@@ -64,6 +65,7 @@ HANDLE WatchedAnimationThread = nullptr;  // the watcher's own handle on the ani
 const DWORD kWindowThread = GetCurrentThreadId();
 volatile LONG OffThreadCalls = 0;  // GDI+ calls seen from any other thread
 volatile LONG AnimationDraws = 0;
+volatile LONG LiveImages = 0;  // images made from the resources and not yet disposed
 DWORD FirstAnimationDraw = 0;  // tick counts
 DWORD LastAnimationDraw = 0;
 
@@ -94,10 +96,10 @@ void LogWhatOutlivesTheWindow() {
                LastAnimationDraw - FirstAnimationDraw, OffThreadCalls);
     StandinLog(
         L"released animationEnded=%d graphics=%d logo=%d regions=%d animation=%d "
-        L"gdiplus=%d",
+        L"gdiplus=%d images=%ld",
         ended, Curtain.graphics != nullptr, Curtain.logo.bitmap != nullptr,
         Curtain.closeMark != nullptr || Curtain.helpLink != nullptr,
-        Curtain.animation.image.bitmap != nullptr, GdiplusToken != 0);
+        Curtain.animation.image.bitmap != nullptr, GdiplusToken != 0, LiveImages);
 }
 
 // Polls every millisecond and logs each change of (alpha, worker started, animation running).
@@ -163,6 +165,25 @@ GpStatus WINGDIPAPI GdipImageSelectActiveFrame(GpImage* image,
     using Select = GpStatus(WINGDIPAPI*)(GpImage*, GDIPCONST GUID*, UINT);
     static const Select real = RealGdiplus<Select>("GdipImageSelectActiveFrame");
     return real(image, dimension, frame);
+}
+
+GpStatus WINGDIPAPI GdipCreateBitmapFromStream(IStream* stream, GpBitmap** bitmap) {
+    using Create = GpStatus(WINGDIPAPI*)(IStream*, GpBitmap**);
+    static const Create real = RealGdiplus<Create>("GdipCreateBitmapFromStream");
+    GpStatus status = real(stream, bitmap);
+    if (*bitmap != nullptr) {
+        InterlockedIncrement(&LiveImages);
+    }
+    return status;
+}
+
+GpStatus WINGDIPAPI GdipDisposeImage(GpImage* image) {
+    if (image != nullptr) {
+        InterlockedDecrement(&LiveImages);
+    }
+    using Dispose = GpStatus(WINGDIPAPI*)(GpImage*);
+    static const Dispose real = RealGdiplus<Dispose>("GdipDisposeImage");
+    return real(image);
 }
 
 }  // namespace Gdiplus::DllExports
