@@ -80,6 +80,7 @@ TEST(RegistryText, OnlyTextThatFitsComesBackTerminated) {
         {REG_SZ, L"%SWEEPLY_TEST_FOLDER%", true, 64, L"%SWEEPLY_TEST_FOLDER%"},  // never expanded
         {REG_EXPAND_SZ, L"%SWEEPLY_TEST_FOLDER%\\x", true, 9, L"C:\\abc\\x"},
         {REG_EXPAND_SZ, L"%SWEEPLY_TEST_FOLDER%\\xyz", true, 9, L"refused"},
+        {REG_EXPAND_SZ, L"", true, 1, L""},  // an empty expansion fits as the empty text does
         {REG_MULTI_SZ, L"abc", true, 64, L"refused"},
         {REG_BINARY, L"abc", true, 64, L"refused"},
         {REG_DWORD, L"bc", false, 64, L"refused"},
