@@ -155,4 +155,18 @@ TEST(CopyHeldFile, CopiesEveryByteOrReportsTheFailure) {
     }
 }
 
+// A new file is its holder's alone: an existing name is refused, and while it is held nobody
+// else can open it, to read what is written there or to swap it.
+TEST(CreateNewFile, RefusesAnExistingNameAndSharesNothing) {
+    TempFolder folder;
+    std::wstring path = folder / L"fresh";
+    ScopedHandle fresh = CreateNewFile(path.c_str());
+    ASSERT_TRUE(fresh.valid());
+    EXPECT_FALSE(CreateNewFile(path.c_str()).valid());
+    ScopedHandle other(CreateFileW(path.c_str(), GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, 0, nullptr));
+    EXPECT_FALSE(other.valid());
+}
+
 }  // namespace
